@@ -1,0 +1,38 @@
+#!/usr/bin/env bash
+# Builds Velmora and passes every test, from a fresh machine: installs what is missing, builds
+# the program with its tests, runs them (windows offscreen), then builds the layers without Qt
+# under AddressSanitizer + UndefinedBehaviorSanitizer and under ThreadSanitizer and runs their
+# tests again.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+root=$PWD
+jobs=$(nproc 2>/dev/null || echo 2)
+
+bash scripts/install-deps.sh
+
+export QT_QPA_PLATFORM=offscreen
+export LC_ALL=C.UTF-8
+unset DISPLAY || true
+
+stage() { printf '\n==== %s\n' "$*"; }
+
+stage "build (RelWithDebInfo)"
+cmake -S "$root" -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake --build build -j"$jobs"
+stage "tests"
+ctest --test-dir build --output-on-failure -j"$jobs"
+
+stage "build without Qt under address and undefined-behaviour sanitizers"
+cmake -S "$root" -B build-asan -DCMAKE_BUILD_TYPE=Debug -DVELMORA_GUI=OFF \
+  -DVELMORA_SANITIZE=address,undefined -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ >/dev/null
+cmake --build build-asan -j"$jobs"
+stage "tests under address and undefined-behaviour sanitizers"
+ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1 \
+  ctest --test-dir build-asan --output-on-failure -j"$jobs"
+
+stage "build without Qt under thread sanitizer"
+cmake -S "$root" -B build-tsan -DCMAKE_BUILD_TYPE=Debug -DVELMORA_GUI=OFF \
+  -DVELMORA_SANITIZE=thread -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ >/dev/null
+cmake --build build-tsan -j"$jobs"
+stage "threaded tests under thread sanitizer"
+TSAN_OPTIONS=halt_on_error=1 ctest --test-dir build-tsan --output-on-failure -L threads -j"$jobs"
