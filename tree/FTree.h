@@ -2,9 +2,14 @@
 // loaded lazily one level ahead of what is shown.
 #pragma once
 
+#include "../platform/wintypes.h"
+#include "../platform/winvolumes.h"
 #include "../tx/UTxStrings.h"
 
 #include <QDialog>
+
+#include <string_view>
+#include <vector>
 
 class QTreeWidget;
 class QTreeWidgetItem;
@@ -26,6 +31,10 @@ public:
     // Test seam: when set, ShowModal runs FormShow and then this instead of the dialog's own
     // loop, and returns its result (the hook may select a node and call ButtonOkClick).
     static int (*s_pfnModalHook)(TFormTree& form);
+    // Test seams: the roots FillDrives lists (default: GetVolumeRoots) and the millisecond clock
+    // that decides when an expansion shows its progress (default: GetTickCount).
+    static std::vector<VolumeRoot> (*s_pfnVolumeRoots)();
+    static DWORD (*s_pfnTickCount)();
 
     void FillDrives();
     void FillFolderNode(const TxString& strPath, QTreeWidgetItem* pNode);
@@ -44,6 +53,14 @@ public slots:
     void ButtonCancelClick();
     void TreeViewExpanded(QTreeWidgetItem* pNode);
     void TreeViewCollapsed(QTreeWidgetItem* pNode);
+
+protected:
+    void resizeEvent(QResizeEvent* pEvent) override;
+
+private:
+    void LayOutPanel();
+    void ExpandAndSelect(QTreeWidgetItem* pNode);
+    void SelectNames(std::string_view path, QTreeWidgetItem* pFirstNode);
 };
 
 extern TFormTree* FormTree;
