@@ -13,6 +13,10 @@ constexpr const char* kLogReceiverTitle = "Orvane Log Receiver";
 // The socket path for a receiver of that class and title (the folder is created if needed).
 std::string LogReceiverSocketPath(const char* pszClass, const char* pszTitle);
 
+struct sockaddr_un;
+// Fills a Unix socket address; false (ENAMETOOLONG) when the path does not fit.
+bool FillSocketAddress(const std::string& path, sockaddr_un* pAddress);
+
 // The sender side: finds a running receiver once; sends blocks to it.
 class LogReceiverLink {
 public:

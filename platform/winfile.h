@@ -15,6 +15,7 @@ enum class FileOpenMode {
     ReadWriteCreate,      // read and write; created anew, truncated; exclusive
     WriteExistingShared,  // write; others may read (no lock taken)
     AppendOpenAlways,     // write; created if missing, not truncated; exclusive
+    ReadWriteOpenAlways,  // read and write; created if missing, not truncated; exclusive
 };
 
 // Returns a handle or INVALID_FILE_HANDLE. A folder is refused (EISDIR). Exclusive modes take
@@ -28,10 +29,13 @@ bool FileSeek(int hFile, std::uint64_t qwPos, std::uint64_t* pqwNewPos);
 bool FileSeekEnd(int hFile, std::uint64_t* pqwNewPos);
 bool FileGetSize(int hFile, std::uint64_t* pqwSize);
 bool FileFlush(int hFile);
+bool FileSetSize(int hFile, std::uint64_t qwSize);  // cuts or extends the file
 
 // stat/chmod view of the Windows attributes: read-only = owner's write bit clear; hidden = name
 // begins with "."; system = never; folder = S_ISDIR. INVALID_FILE_ATTRIBUTES when missing.
 DWORD GetFileAttributesA(const char* pszPath);
+// The attributes of an entry with these stat mode bits and this name (without folder).
+DWORD AttributesFromMode(std::uint32_t mode, const char* pszName);
 // Sets or clears the owner's write bit from FILE_ATTRIBUTE_READONLY; the other bits have no
 // settable counterpart and are ignored. The rest of the mode is kept.
 bool SetFileAttributesA(const char* pszPath, DWORD dwAttributes);

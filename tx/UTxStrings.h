@@ -5,7 +5,8 @@
 
 class TxString : public TxObject {
 public:
-    TxString();
+    // Constant-initialised, so a static TxString is usable before dynamic initialisation.
+    constexpr TxString() noexcept {}
     TxString(const char* pszText);  // null or "" gives the empty string
     TxString(const TxString& other);
     TxString& operator=(const TxString& other);
@@ -28,6 +29,8 @@ public:
     void ToUpper();
 
 private:
+    void Replace(char* pNewText, int nLength, int nBuffer);
     char* m_pText = nullptr;
     int m_nLength = 0;
+    int m_nBuffer = 0;  // characters allocated
 };

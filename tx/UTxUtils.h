@@ -38,8 +38,9 @@ public:
     bool ReceiverFound() const { return m_bReceiverFound; }
     bool FileOpen() const { return m_bFileOpen; }
 
-    // For tests and the receiver check: look for the receiver again.
+    // For tests and the receiver check: look for the receiver again, or stop sending to it.
     bool ConnectReceiver();
+    void DisconnectReceiver();
 
     char m_szMessage[kLogBufferSize] = {};
 

@@ -1,0 +1,317 @@
+// File handles with advisory-lock sharing, attributes, time stamps and the executable's path.
+#include "winfile.h"
+
+#include "wintime.h"
+
+#include <cerrno>
+#include <climits>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+struct OpenParameters {
+    int flags;
+    int lock;  // 0 = none
+    bool bTruncate;
+};
+
+OpenParameters ParametersFor(FileOpenMode mode)
+{
+    switch (mode) {
+    case FileOpenMode::ReadExisting:
+        return {O_RDONLY, LOCK_SH, false};
+    case FileOpenMode::ReadWriteExisting:
+        return {O_RDWR, LOCK_EX, false};
+    case FileOpenMode::ReadWriteCreate:
+        return {O_RDWR | O_CREAT, LOCK_EX, true};
+    case FileOpenMode::WriteExistingShared:
+        return {O_WRONLY, 0, false};
+    case FileOpenMode::AppendOpenAlways:
+        return {O_WRONLY | O_CREAT | O_APPEND, LOCK_EX, false};
+    case FileOpenMode::ReadWriteOpenAlways:
+        return {O_RDWR | O_CREAT, LOCK_EX, false};
+    }
+    return {O_RDONLY, LOCK_SH, false};
+}
+
+// Closes without disturbing the error code the caller is about to report.
+void CloseKeepingError(int hFile)
+{
+    const int saved = errno;
+    close(hFile);
+    errno = saved;
+}
+
+timespec ToTimespec(const FILETIME* pTime)
+{
+    timespec ts{};
+    if (pTime == nullptr) {
+        ts.tv_nsec = UTIME_OMIT;
+        return ts;
+    }
+    std::int64_t seconds = 0, nanoseconds = 0;
+    FileTimeToUnix(*pTime, &seconds, &nanoseconds);
+    ts.tv_sec = static_cast<time_t>(seconds);
+    ts.tv_nsec = static_cast<long>(nanoseconds);
+    return ts;
+}
+
+bool ValidTimes(const FILETIME* pLastAccess, const FILETIME* pLastWrite)
+{
+    std::int64_t s = 0, ns = 0;
+    if ((pLastAccess && !FileTimeToUnix(*pLastAccess, &s, &ns)) ||
+        (pLastWrite && !FileTimeToUnix(*pLastWrite, &s, &ns))) {
+        errno = EINVAL;
+        return false;
+    }
+    return true;
+}
+
+bool ValidPath(const char* pszPath)
+{
+    if (pszPath == nullptr || *pszPath == '\0') {
+        errno = ENOENT;
+        return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+int FileOpen(const char* pszPath, FileOpenMode mode)
+{
+    if (!ValidPath(pszPath))
+        return INVALID_FILE_HANDLE;
+    const OpenParameters params = ParametersFor(mode);
+    // O_NONBLOCK keeps a named pipe from blocking the open; such files are refused below.
+    int hFile;
+    do {
+        hFile = open(pszPath, params.flags | O_CLOEXEC | O_NOCTTY | O_NONBLOCK, 0666);
+    } while (hFile < 0 && errno == EINTR);
+    if (hFile < 0)
+        return INVALID_FILE_HANDLE;
+    struct stat st {};
+    if (fstat(hFile, &st) != 0) {
+        CloseKeepingError(hFile);
+        return INVALID_FILE_HANDLE;
+    }
+    if (!S_ISREG(st.st_mode)) {
+        close(hFile);
+        errno = S_ISDIR(st.st_mode) ? EISDIR : EINVAL;
+        return INVALID_FILE_HANDLE;
+    }
+    const int flags = fcntl(hFile, F_GETFL);
+    if (flags >= 0)
+        fcntl(hFile, F_SETFL, flags & ~O_NONBLOCK);
+    if (params.lock != 0 && flock(hFile, params.lock | LOCK_NB) != 0) {
+        // Only a conflicting lock refuses the open; a file system without locks is served.
+        if (errno == EWOULDBLOCK || errno == EINTR) {
+            CloseKeepingError(hFile);
+            errno = EWOULDBLOCK;
+            return INVALID_FILE_HANDLE;
+        }
+    }
+    // Truncated only once the lock is held, so a file another copy is writing is never cut.
+    if (params.bTruncate && ftruncate(hFile, 0) != 0) {
+        CloseKeepingError(hFile);
+        return INVALID_FILE_HANDLE;
+    }
+    return hFile;
+}
+
+void FileClose(int hFile)
+{
+    if (hFile >= 0)
+        close(hFile);  // also releases the advisory lock
+}
+
+bool FileRead(int hFile, void* pBuffer, std::uint32_t dwCount, std::uint32_t* pdwRead)
+{
+    std::uint32_t done = 0;
+    auto* p = static_cast<unsigned char*>(pBuffer);
+    bool bOk = true;
+    while (done < dwCount) {
+        const std::size_t chunk = dwCount - done > 0x40000000u ? 0x40000000u : dwCount - done;
+        const ssize_t n = read(hFile, p + done, chunk);
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            bOk = false;
+            break;
+        }
+        if (n == 0)
+            break;  // end of file
+        done += static_cast<std::uint32_t>(n);
+    }
+    if (pdwRead)
+        *pdwRead = done;
+    return bOk;
+}
+
+bool FileWrite(int hFile, const void* pBuffer, std::uint32_t dwCount, std::uint32_t* pdwWritten)
+{
+    std::uint32_t done = 0;
+    const auto* p = static_cast<const unsigned char*>(pBuffer);
+    bool bOk = true;
+    while (done < dwCount) {
+        const std::size_t chunk = dwCount - done > 0x40000000u ? 0x40000000u : dwCount - done;
+        const ssize_t n = write(hFile, p + done, chunk);
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            bOk = false;
+            break;
+        }
+        if (n == 0) {
+            errno = ENOSPC;
+            bOk = false;
+            break;
+        }
+        done += static_cast<std::uint32_t>(n);
+    }
+    if (pdwWritten)
+        *pdwWritten = done;
+    return bOk;
+}
+
+bool FileSeek(int hFile, std::uint64_t qwPos, std::uint64_t* pqwNewPos)
+{
+    if (qwPos > static_cast<std::uint64_t>(LLONG_MAX)) {
+        errno = EINVAL;
+        return false;
+    }
+    const off_t pos = lseek(hFile, static_cast<off_t>(qwPos), SEEK_SET);
+    if (pos < 0)
+        return false;
+    if (pqwNewPos)
+        *pqwNewPos = static_cast<std::uint64_t>(pos);
+    return true;
+}
+
+bool FileSeekEnd(int hFile, std::uint64_t* pqwNewPos)
+{
+    const off_t pos = lseek(hFile, 0, SEEK_END);
+    if (pos < 0)
+        return false;
+    if (pqwNewPos)
+        *pqwNewPos = static_cast<std::uint64_t>(pos);
+    return true;
+}
+
+bool FileGetSize(int hFile, std::uint64_t* pqwSize)
+{
+    struct stat st {};
+    if (fstat(hFile, &st) != 0)
+        return false;
+    if (pqwSize)
+        *pqwSize = static_cast<std::uint64_t>(st.st_size);
+    return true;
+}
+
+bool FileFlush(int hFile)
+{
+    return fsync(hFile) == 0;
+}
+
+bool FileSetSize(int hFile, std::uint64_t qwSize)
+{
+    if (qwSize > static_cast<std::uint64_t>(LLONG_MAX)) {
+        errno = EINVAL;
+        return false;
+    }
+    return ftruncate(hFile, static_cast<off_t>(qwSize)) == 0;
+}
+
+DWORD GetFileAttributesA(const char* pszPath)
+{
+    if (!ValidPath(pszPath))
+        return INVALID_FILE_ATTRIBUTES;
+    struct stat st {};
+    if (stat(pszPath, &st) != 0)
+        return INVALID_FILE_ATTRIBUTES;
+    const char* pszSlash = std::strrchr(pszPath, '/');
+    return AttributesFromMode(st.st_mode, pszSlash ? pszSlash + 1 : pszPath);
+}
+
+DWORD AttributesFromMode(std::uint32_t mode, const char* pszName)
+{
+    DWORD attributes = 0;
+    if ((mode & S_IWUSR) == 0)
+        attributes |= FILE_ATTRIBUTE_READONLY;
+    if (pszName && pszName[0] == '.' && std::strcmp(pszName, ".") != 0 &&
+        std::strcmp(pszName, "..") != 0)
+        attributes |= FILE_ATTRIBUTE_HIDDEN;
+    if (S_ISDIR(mode))
+        attributes |= FILE_ATTRIBUTE_DIRECTORY;
+    return attributes == 0 ? FILE_ATTRIBUTE_NORMAL : attributes;
+}
+
+bool SetFileAttributesA(const char* pszPath, DWORD dwAttributes)
+{
+    std::uint32_t mode = 0;
+    if (!GetFileMode(pszPath, &mode))
+        return false;
+    if (dwAttributes & FILE_ATTRIBUTE_READONLY)
+        mode &= ~static_cast<std::uint32_t>(S_IWUSR);
+    else
+        mode |= S_IWUSR;
+    return SetFileMode(pszPath, mode);
+}
+
+bool GetFileMode(const char* pszPath, std::uint32_t* pMode)
+{
+    if (!ValidPath(pszPath))
+        return false;
+    struct stat st {};
+    if (stat(pszPath, &st) != 0)
+        return false;
+    if (pMode)
+        *pMode = st.st_mode & 07777;
+    return true;
+}
+
+bool SetFileMode(const char* pszPath, std::uint32_t mode)
+{
+    if (!ValidPath(pszPath))
+        return false;
+    return chmod(pszPath, static_cast<mode_t>(mode & 07777)) == 0;
+}
+
+bool SetFileTimeByPath(const char* pszPath, const FILETIME* /*pCreation*/,
+                       const FILETIME* pLastAccess, const FILETIME* pLastWrite)
+{
+    if (!ValidPath(pszPath) || !ValidTimes(pLastAccess, pLastWrite))
+        return false;
+    const timespec times[2] = {ToTimespec(pLastAccess), ToTimespec(pLastWrite)};
+    return utimensat(AT_FDCWD, pszPath, times, 0) == 0;
+}
+
+bool SetFileTimeByHandle(int hFile, const FILETIME* /*pCreation*/, const FILETIME* pLastAccess,
+                         const FILETIME* pLastWrite)
+{
+    if (!ValidTimes(pLastAccess, pLastWrite))
+        return false;
+    const timespec times[2] = {ToTimespec(pLastAccess), ToTimespec(pLastWrite)};
+    return futimens(hFile, times) == 0;
+}
+
+std::string GetModuleFileNameA()
+{
+    std::string path(256, '\0');
+    for (;;) {
+        const ssize_t n = readlink("/proc/self/exe", path.data(), path.size());
+        if (n < 0)
+            return std::string();
+        if (static_cast<std::size_t>(n) < path.size()) {
+            path.resize(static_cast<std::size_t>(n));
+            return path;
+        }
+        if (path.size() >= (1u << 20))
+            return std::string();
+        path.resize(path.size() * 2);
+    }
+}
