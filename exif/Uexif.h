@@ -1,0 +1,157 @@
+// The EXIF engine: finds the EXIF block of a JPEG file, walks its TIFF structure into a fixed
+// table of 103 named tag slots, reads the picture date, rewrites the three date tags in place
+// and lists every tag found as text.
+//
+// One object serves one file and one operation: construct, Open, ask, destroy.
+#pragma once
+
+#include "platform/wintypes.h"
+#include "tx/UTxStrings.h"
+
+#include <cstdio>
+#include <memory>
+
+class TxFile;
+
+// One slot of the tag table.
+struct ExifTagEntry {
+    bool bPresent;        // a tag of this slot was seen in the file
+    char szName[30];      // fixed at construction
+    char szValue[4200];   // value text, at most 4199 characters and a terminator
+    DWORD dwFilePos;      // file offset of the value's data (the three date tags only; 0 = none)
+};
+
+// What WriteDateTags did with one of the three date tags.
+enum class ExifWriteResult {
+    NotAsked,   // its flag was not set
+    Written,    // the 19 characters were written
+    NotFound,   // the tag is not in the file
+    TooShort,   // the tag's value holds fewer than 19 characters: left alone
+    Changed,    // the file no longer holds the date text read at Open: left alone
+    Failed,     // the file could not be opened, read or written (or the time is not writable)
+};
+
+// Per tag, in the order DateTime, DateTimeOriginal, DateTimeDigitized.
+struct ExifWriteReport {
+    ExifWriteResult aResult[3] = {ExifWriteResult::NotAsked, ExifWriteResult::NotAsked,
+                                  ExifWriteResult::NotAsked};
+    bool AllWritten() const;  // every asked tag was written
+};
+
+class CExif {
+public:
+    static constexpr int kTagCount = 103;
+    static constexpr DWORD kMaxExifSize = 0x19000;  // 102400: larger segments are refused
+    static constexpr int kMaxValueChars = 4199;     // longest value text
+
+    CExif();
+    ~CExif();
+    CExif(const CExif&) = delete;
+    CExif& operator=(const CExif&) = delete;
+
+    // Reads the EXIF block of the file and walks it. True when a block was found and walked;
+    // false when the file cannot be read or has no usable EXIF block (the table stays empty).
+    // A block that is damaged inside is walked as far as it holds together: what was found
+    // stays in the table and Open returns true.
+    bool Open(const char* pszFileName);
+
+    // The time of DateTimeOriginal when it parses, else of DateTime when it parses (local
+    // calendar time packed into a FILETIME, no time-zone conversion); false when neither does.
+    bool GetDateTime(FILETIME& ft) const;
+    // The parse of one date slot.
+    bool ParseDateTag(const ExifTagEntry& entry, FILETIME& ft) const;
+
+    // Overwrites the 19-character date texts of the chosen tags in the file, in place. Failures
+    // only show in the debug log; pReport, when given, receives what happened per tag.
+    void WriteDateTags(const FILETIME& ftNew, bool bDateTime, bool bDateTimeOriginal,
+                       bool bDateTimeDigitized, ExifWriteReport* pReport = nullptr);
+
+    // The listing: one "%27s=%s\r\n" line per present slot, in the fixed listing order; a line
+    // that would not fit the capacity (characters, terminator included) is skipped.
+    void DumpText(char* pszOut, DWORD dwCapacity) const;
+
+    // The slot table.
+    const ExifTagEntry& Tag(int nSlot) const { return m_aTags[nSlot]; }
+    static int SlotOfTag(DWORD dwTag);  // -1 when the tag number has no slot
+    const ExifTagEntry* FindTag(DWORD dwTag) const;
+    bool IsMotorola() const { return m_bMotorola; }
+    DWORD ExifSize() const { return m_dwExifSize; }
+
+    // Where the line for a tag number without a slot goes (standard output by default).
+    void SetUnknownTagStream(std::FILE* pStream) { m_pUnknownTagStream = pStream; }
+
+private:
+    // Steps of Open.
+    bool LoadFile();
+    bool FindExifBlock();
+    bool SearchMarkers();
+    bool CopyBlock();
+    void WalkIfd0Chain();
+    void ReadExifEntry(DWORD i);
+    void ReadInteropEntry(DWORD i);
+    void ReleaseFile();
+
+    // Reading the file through a small window, and the block with bounds checks.
+    bool FileWindow(DWORD dwPos, DWORD dwLen);
+    bool WindowHolds(DWORD dwPos, DWORD dwLen) const;
+    bool InBlock(std::uint64_t qwPos, std::uint64_t qwLen) const;
+    DWORD U16(DWORD dwPos) const;
+    DWORD U32(DWORD dwPos) const;
+
+    // The walk.
+    bool IfdFits(DWORD dwIfdPos);
+    bool ReadEntry(DWORD dwEntryPos);
+    void DescribeEntry(DWORD i);
+
+    // Renderings (each writes or appends the current entry's text into its slot).
+    struct DataSpan {
+        const BYTE* p = nullptr;
+        DWORD dwLen = 0;
+        DWORD dwBlockPos = 0;  // block position of the data
+    };
+    bool EntryData(DWORD dwUnit, std::uint64_t qwNeeded, DataSpan& span);
+    DWORD TypedValue() const;
+    void RenderText(ExifTagEntry& e, DWORD dwSlot);
+    void RenderSubSecTime(ExifTagEntry& e);
+    void RenderRationals(ExifTagEntry& e);
+    void RenderByteText(ExifTagEntry& e);
+    void RenderBitsPerSample(ExifTagEntry& e);
+    void RenderIso(ExifTagEntry& e);
+    void RenderFourBytes(ExifTagEntry& e, DWORD v);
+    void RenderEnumeration(ExifTagEntry& e, int nFamily);
+    void RenderSpecial(ExifTagEntry& e, int nFamily);
+    void RememberDate(DWORD dwSlot, DWORD dwBlockPos);
+
+    bool WriteOneDate(TxFile& file, int nDate, const char* pszText, ExifWriteResult& result);
+
+    BYTE* m_pFileData = nullptr;   // window on the file while the block is searched
+    BYTE* m_pExifData = nullptr;   // the APP1 segment from its length bytes on
+    TxString m_strFileName;
+    DWORD m_dwPos = 0;             // search position; then the file offset of block byte 0
+    DWORD m_dwFileSize = 0;
+    DWORD m_dwExifSize = 0;
+    bool m_bMotorola = false;
+    DWORD m_dwIfd0Offset = 8;
+    DWORD m_dwIfdPos = 0;
+    bool m_bInteropFound = false;
+    DWORD m_dwEntryCount = 0;
+    DWORD m_dwTag = 0;
+    DWORD m_dwType = 0;
+    DWORD m_dwCount = 0;
+    DWORD m_dwValue = 0;
+    DWORD m_dwExifIfdPos = 0;
+    DWORD m_dwInteropIfdPos = 0;
+    DWORD m_abValue[4] = {};       // L0, H0, L1, H1
+    DWORD m_dwPlanarConfig = 0;
+    ExifTagEntry m_aTags[kTagCount];
+
+    // Beyond the designed fields: the open file and its window while the block is searched,
+    // the current entry's block position, and what the walk found for each date tag.
+    std::unique_ptr<TxFile> m_pFile;
+    DWORD m_dwWindowStart = 0;
+    DWORD m_dwWindowLen = 0;
+    DWORD m_dwEntryPos = 0;
+    DWORD m_adwDateCount[3] = {};
+    BYTE m_abDateText[3][19] = {};
+    std::FILE* m_pUnknownTagStream = stdout;
+};

@@ -1,0 +1,185 @@
+// Loading: the file is opened and searched through a small window, chunk by chunk, for the
+// start-of-image pair and then the APP1 "Exif" segment; only that segment is copied. The search
+// itself goes byte by byte as it always did (it does not follow segment lengths), so the first
+// match is the same as if the whole file were in memory, but a large file is never held whole.
+#include "exif/Uexif.h"
+
+#include "exif/Uexif_tags.h"
+#include "tx/UTxBase.h"
+#include "tx/UTxDiskApi.h"
+#include "tx/UTxUtils.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace {
+
+constexpr DWORD kWindowSize = 64 * 1024;
+
+const BYTE kExifSignature[6] = {0x45, 0x78, 0x69, 0x66, 0x00, 0x00};  // "Exif" and two zeros
+
+bool IsSoi(const BYTE* p) { return p[1] == 0xD8; }
+
+bool IsExifApp1(const BYTE* p)
+{
+    return p[1] == 0xE1 && std::memcmp(p + 4, kExifSignature, sizeof(kExifSignature)) == 0;
+}
+
+}  // namespace
+
+bool CExif::LoadFile()
+{
+    if (!FileExists(m_strFileName.Text()))
+        return false;
+    try {
+        ReleaseFile();
+        m_pFile = std::make_unique<TxFile>(m_strFileName.Text(), true, false);
+        m_dwFileSize = m_pFile->GetSize();
+        m_dwPos = 0;
+        return true;
+    } catch (const Exception& e) {
+        TX_LOG("!VCL Exception: %s", e.Message());
+        ReleaseFile();
+        return false;
+    }
+}
+
+bool CExif::WindowHolds(DWORD dwPos, DWORD dwLen) const
+{
+    return dwPos >= m_dwWindowStart &&
+           std::uint64_t(dwPos) + dwLen <= std::uint64_t(m_dwWindowStart) + m_dwWindowLen;
+}
+
+// Makes file bytes [dwPos, dwPos + dwLen) available in the window (dwLen at most the window's
+// size), reading a chunk that starts at dwPos when they are not. False when the file does not
+// hold them.
+bool CExif::FileWindow(DWORD dwPos, DWORD dwLen)
+{
+    if (WindowHolds(dwPos, dwLen))
+        return true;
+    if (dwLen > kWindowSize || std::uint64_t(dwPos) + dwLen > m_dwFileSize)
+        return false;
+    if (!m_pFileData)
+        m_pFileData = new BYTE[kWindowSize]();
+    m_dwWindowStart = dwPos;
+    m_dwWindowLen = 0;
+    m_pFile->Seek(dwPos);
+    DWORD dwRead = 0;
+    m_pFile->Read(m_pFileData, std::min(kWindowSize, m_dwFileSize - dwPos), &dwRead);
+    m_dwWindowLen = dwRead;
+    return dwRead >= dwLen;
+}
+
+namespace {
+
+// Finds the first position p with dwFrom <= p < qwLimit whose cbPattern bytes start with 0xFF
+// and satisfy match; the window callback makes bytes available.
+template <typename Window, typename Match>
+bool Scan(DWORD& dwPos, std::uint64_t qwLimit, DWORD cbPattern, Window window, Match match)
+{
+    while (dwPos < qwLimit) {
+        const BYTE* pBase = nullptr;
+        DWORD dwStart = 0, dwLen = 0;
+        if (!window(dwPos, cbPattern, pBase, dwStart, dwLen))
+            return false;
+        const std::uint64_t qwEnd = std::min<std::uint64_t>(qwLimit, std::uint64_t(dwStart) + dwLen - cbPattern + 1);
+        while (dwPos < qwEnd) {
+            const BYTE* p = pBase + (dwPos - dwStart);
+            const void* pHit = std::memchr(p, 0xFF, qwEnd - dwPos);
+            if (!pHit) {
+                dwPos = DWORD(qwEnd);
+                break;
+            }
+            dwPos += DWORD(static_cast<const BYTE*>(pHit) - p);
+            if (match(pBase + (dwPos - dwStart)))
+                return true;
+            ++dwPos;
+        }
+    }
+    return false;
+}
+
+}  // namespace
+
+// The two searches: FF D8 anywhere from the start, then FF E1 followed two bytes later by the
+// signature, at least 13 bytes before the end of the file.
+bool CExif::SearchMarkers()
+{
+    auto window = [this](DWORD dwPos, DWORD dwLen, const BYTE*& pBase, DWORD& dwStart, DWORD& dwAvail) {
+        if (!FileWindow(dwPos, dwLen))
+            return false;
+        pBase = m_pFileData;
+        dwStart = m_dwWindowStart;
+        dwAvail = m_dwWindowLen;
+        return true;
+    };
+    if (m_dwFileSize < 1 || !Scan(m_dwPos, std::uint64_t(m_dwFileSize) - 1, 2, window, IsSoi)) {
+        TX_LOG("SOI Marker not found");
+        return false;
+    }
+    m_dwPos += 2;
+    if (m_dwFileSize <= 12 || !Scan(m_dwPos, std::uint64_t(m_dwFileSize) - 12, 10, window, IsExifApp1)) {
+        TX_LOG("APP1 Marker not found");
+        return false;
+    }
+    m_dwPos += 2;
+    return true;
+}
+
+// Copies the segment from its length bytes on. A segment that reaches past the end of the file
+// gets only the bytes that are there; the rest of the block stays zero.
+bool CExif::CopyBlock()
+{
+    if (!FileWindow(m_dwPos, 2))
+        return false;
+    const BYTE* p = m_pFileData + (m_dwPos - m_dwWindowStart);
+    m_dwExifSize = DWORD(p[0]) << 8 | p[1];
+    if (m_dwExifSize > kMaxExifSize) {
+        TX_LOG("Exif size too large: %d", static_cast<int>(m_dwExifSize));
+        return false;
+    }
+    delete[] m_pExifData;
+    m_pExifData = new BYTE[std::max<DWORD>(m_dwExifSize, 1)]();
+    const DWORD dwAvail = std::min(m_dwExifSize, m_dwFileSize - m_dwPos);
+    if (dwAvail < m_dwExifSize)
+        TX_LOG("Exif block cut short by the end of the file: %u of %u bytes", dwAvail, m_dwExifSize);
+    if (WindowHolds(m_dwPos, dwAvail)) {
+        std::memcpy(m_pExifData, m_pFileData + (m_dwPos - m_dwWindowStart), dwAvail);
+    } else {
+        m_pFile->Seek(m_dwPos);
+        m_pFile->Read(m_pExifData, dwAvail, nullptr);
+    }
+    return true;
+}
+
+bool CExif::FindExifBlock()
+{
+    bool bFound = false;
+    try {
+        bFound = SearchMarkers() && CopyBlock();
+    } catch (const Exception& e) {
+        TX_LOG("!VCL Exception: %s", e.Message());
+        bFound = false;
+    }
+    ReleaseFile();
+    if (!bFound)
+        return false;
+
+    if (InBlock(8, 2) && m_pExifData[8] == 'I' && m_pExifData[9] == 'I') {
+        m_bMotorola = false;
+        TX_LOG("intel byte order");
+    } else if (InBlock(8, 2) && m_pExifData[8] == 'M' && m_pExifData[9] == 'M') {
+        m_bMotorola = true;
+        TX_LOG("motorola byte order");
+    } else {
+        TX_LOG("unknown byte order!");
+    }
+    if (!InBlock(12, 4)) {
+        TX_LOG("TIFF header outside the Exif block");
+        m_dwIfdPos = 0xFFFFFFFFu;
+        return true;
+    }
+    m_dwIfd0Offset = U32(12);
+    m_dwIfdPos = exif::BlockPosOf(m_dwIfd0Offset);
+    return true;
+}
