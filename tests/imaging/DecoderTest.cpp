@@ -1,0 +1,252 @@
+// The preview decoder on good, turned, unusual and broken files.
+#include "JpegFixtures.h"
+
+#include "imaging/ImageDecoder.h"
+#include "platform/winmem.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+
+namespace {
+
+struct GlobalBlock {
+    explicit GlobalBlock(std::size_t cb) : p(GlobalAllocZeroed(cb)) {}
+    ~GlobalBlock() { GlobalFree(p); }
+    GlobalBlock(const GlobalBlock&) = delete;
+    GlobalBlock& operator=(const GlobalBlock&) = delete;
+    void* p;
+};
+
+// What the worker does: size query, a pixel block of that size, decode.
+struct Decoded {
+    DWORD dwCount = 0;
+    BITMAPINFOHEADER header{};
+    std::vector<std::uint8_t> pixels;
+
+    int Width() const { return header.biWidth; }
+    int Height() const { return -header.biHeight; }
+    Bgrx At(int x, int y) const
+    {
+        const std::uint8_t* p = pixels.data() + (std::size_t(y) * Width() + x) * 4;
+        return Bgrx{p[0], p[1], p[2]};
+    }
+};
+
+Decoded DecodeFile(const std::string& strPath)
+{
+    Decoded d;
+    DecodePreviewImage(nullptr, nullptr, strPath.c_str(), &d.dwCount);
+    GlobalBlock header(1064);
+    GlobalBlock bits(d.dwCount != 0 ? d.dwCount : 4);
+    std::memset(header.p, 0xAB, 1064);  // anything left from an earlier picture
+    DecodePreviewImage(header.p, bits.p, strPath.c_str(), nullptr);
+    std::memcpy(&d.header, header.p, sizeof d.header);
+    if (d.header.biWidth > 0 && d.header.biHeight < 0)
+        d.pixels.assign(static_cast<std::uint8_t*>(bits.p),
+                        static_cast<std::uint8_t*>(bits.p) + std::size_t(d.Width()) * d.Height() * 4);
+    return d;
+}
+
+void ExpectColour(const Decoded& d, int x, int y, Bgrx expected, const char* pszWhere)
+{
+    const Bgrx c = d.At(x, y);
+    EXPECT_NEAR(c.r, expected.r, 24) << pszWhere;
+    EXPECT_NEAR(c.g, expected.g, 24) << pszWhere;
+    EXPECT_NEAR(c.b, expected.b, 24) << pszWhere;
+}
+
+void ExpectNothingDecoded(const Decoded& d, const char* pszWhat)
+{
+    EXPECT_EQ(d.dwCount, 0u) << pszWhat;
+    EXPECT_EQ(d.header.biWidth, 0) << pszWhat;
+    EXPECT_EQ(d.header.biHeight, 0) << pszWhat;
+}
+
+const Bgrx kRed{0, 0, 255}, kGreen{0, 255, 0}, kBlue{255, 0, 0}, kYellow{0, 255, 255};
+
+}  // namespace
+
+TEST(PreviewDecoder, GoodPictureGivesTopDown32BitBitmap)
+{
+    ScratchFolder folder;
+    const Decoded d =
+        DecodeFile(folder.Write("a.jpg", EncodeJpeg(SolidPicture(64, 48, Bgrx{40, 120, 200}), JpegKind::Colour420)));
+    EXPECT_EQ(d.dwCount, 64u * 48u * 4u);
+    EXPECT_EQ(d.header.biSize, 40u);
+    EXPECT_EQ(d.header.biWidth, 64);
+    EXPECT_EQ(d.header.biHeight, -48);
+    EXPECT_EQ(d.header.biPlanes, 1);
+    EXPECT_EQ(d.header.biBitCount, 32);
+    EXPECT_EQ(d.header.biCompression, BI_RGB);
+    EXPECT_EQ(d.header.biClrUsed, 0u);
+    ExpectColour(d, 10, 10, Bgrx{40, 120, 200}, "solid colour");
+    EXPECT_EQ(d.pixels[3], 0xFF);  // the unused byte reads as opaque
+
+    // 1 x 1 pixel.
+    const Decoded tiny = DecodeFile(folder.Write("b.jpg", EncodeJpeg(SolidPicture(1, 1, kGreen), JpegKind::Colour444)));
+    EXPECT_EQ(tiny.dwCount, 4u);
+    EXPECT_EQ(tiny.Width(), 1);
+    EXPECT_EQ(tiny.Height(), 1);
+    ExpectColour(tiny, 0, 0, kGreen, "1 x 1");
+}
+
+TEST(PreviewDecoder, LargePictureIsScaledDownButNotBelowScreenSize)
+{
+    ScratchFolder folder;
+    // 4000 x 3000: half size is the smallest scale with a longer side of at least 1920.
+    const Decoded d = DecodeFile(folder.Write("big.jpg", EncodeJpeg(QuadrantPicture(4000, 3000), JpegKind::Colour420, 60)));
+    EXPECT_EQ(d.Width(), 2000);
+    EXPECT_EQ(d.Height(), 1500);
+    EXPECT_EQ(d.dwCount, 2000u * 1500u * 4u);
+    ExpectColour(d, 100, 100, kRed, "top left");
+    ExpectColour(d, 1900, 1400, kYellow, "bottom right");
+}
+
+TEST(PreviewDecoder, EveryOrientationIsTurnedUpright)
+{
+    // Stored 32 x 16: red, green over blue, yellow. Corners of the upright picture, clockwise
+    // from top left, for each EXIF Orientation.
+    struct Case {
+        int nOrientation;
+        int nWidth, nHeight;
+        Bgrx topLeft, topRight, bottomRight, bottomLeft;
+    };
+    const Case cases[] = {
+        {1, 32, 16, kRed, kGreen, kYellow, kBlue},   {2, 32, 16, kGreen, kRed, kBlue, kYellow},
+        {3, 32, 16, kYellow, kBlue, kRed, kGreen},   {4, 32, 16, kBlue, kYellow, kGreen, kRed},
+        {5, 16, 32, kRed, kBlue, kYellow, kGreen},   {6, 16, 32, kBlue, kRed, kGreen, kYellow},
+        {7, 16, 32, kYellow, kGreen, kRed, kBlue},   {8, 16, 32, kGreen, kYellow, kBlue, kRed},
+    };
+    ScratchFolder folder;
+    const Bytes stored = EncodeJpeg(QuadrantPicture(32, 16), JpegKind::Colour444, 95);
+    for (const Case& c : cases) {
+        for (const bool bMotorola : {false, true}) {
+            SCOPED_TRACE("orientation " + std::to_string(c.nOrientation) + (bMotorola ? " MM" : " II"));
+            const Decoded d = DecodeFile(folder.Write("o.jpg", WithOrientation(stored, c.nOrientation, bMotorola)));
+            ASSERT_EQ(d.Width(), c.nWidth);
+            ASSERT_EQ(d.Height(), c.nHeight);
+            EXPECT_EQ(d.dwCount, 32u * 16u * 4u);
+            ExpectColour(d, 2, 2, c.topLeft, "top left");
+            ExpectColour(d, c.nWidth - 3, 2, c.topRight, "top right");
+            ExpectColour(d, c.nWidth - 3, c.nHeight - 3, c.bottomRight, "bottom right");
+            ExpectColour(d, 2, c.nHeight - 3, c.bottomLeft, "bottom left");
+        }
+    }
+    // Orientation values outside 1..8 leave the picture as stored.
+    const Decoded odd = DecodeFile(folder.Write("odd.jpg", WithOrientation(stored, 9)));
+    EXPECT_EQ(odd.Width(), 32);
+    ExpectColour(odd, 2, 2, kRed, "orientation 9");
+}
+
+TEST(PreviewDecoder, GreyCmykAndProgressivePictures)
+{
+    ScratchFolder folder;
+    const Decoded grey = DecodeFile(folder.Write("g.jpg", EncodeJpeg(SolidPicture(40, 30, Bgrx{90, 90, 90}), JpegKind::Grey)));
+    EXPECT_EQ(grey.Width(), 40);
+    EXPECT_EQ(grey.Height(), 30);
+    ExpectColour(grey, 5, 5, Bgrx{90, 90, 90}, "grey");
+
+    const Decoded cmyk = DecodeFile(folder.Write("c.jpg", EncodeCmykJpeg(24, 20, Bgrx{30, 60, 220})));
+    EXPECT_EQ(cmyk.dwCount, 24u * 20u * 4u);
+    ASSERT_EQ(cmyk.Width(), 24);
+    ExpectColour(cmyk, 5, 5, Bgrx{30, 60, 220}, "cmyk");
+    EXPECT_EQ(cmyk.pixels[3], 0xFF);
+
+    const Bytes progressive = EncodeJpeg(QuadrantPicture(3000, 2000), JpegKind::Progressive, 50);
+    const Decoded prog = DecodeFile(folder.Write("p.jpg", WithOrientation(progressive, 6)));
+    EXPECT_EQ(prog.Width(), 1500);  // 3/4 scale: 2250 x 1500, then turned
+    EXPECT_EQ(prog.Height(), 2250);
+    ExpectColour(prog, 10, 10, kBlue, "progressive, turned");
+}
+
+TEST(PreviewDecoder, UnreadableFilesLeaveNothingToDraw)
+{
+    ScratchFolder folder;
+    const Bytes good = EncodeJpeg(PhotoLikePicture(256, 192), JpegKind::Colour420);
+
+    ExpectNothingDecoded(DecodeFile(folder.PathOf("missing.jpg")), "missing file");
+    ExpectNothingDecoded(DecodeFile(folder.PathOf("")), "a folder");
+    ExpectNothingDecoded(DecodeFile(folder.Write("empty.jpg", {})), "empty file");
+    ExpectNothingDecoded(DecodeFile(folder.Write("head.jpg", Bytes(good.begin(), good.begin() + 100))),
+                         "cut inside the header");
+    const Bytes png = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n', 0, 0, 0, 13, 'I', 'H', 'D', 'R',
+                       0, 0, 1, 0, 0, 0, 1, 0, 8, 2, 0, 0, 0, 0x12, 0x34, 0x56, 0x78};
+    ExpectNothingDecoded(DecodeFile(folder.Write("png.jpg", png)), "PNG renamed .jpg");
+    ExpectNothingDecoded(DecodeFile(folder.Write("zero.jpg", WithFrameSize(good, 256, 0))), "height 0");
+
+    // Random bytes after a start-of-image marker.
+    Bytes noise = {0xFF, 0xD8};
+    std::srand(7);
+    for (int i = 0; i < 5000; ++i)
+        noise.push_back(std::uint8_t(std::rand()));
+    ExpectNothingDecoded(DecodeFile(folder.Write("noise.jpg", noise)), "noise");
+}
+
+TEST(PreviewDecoder, DamagedScanDataShowsWhatCouldBeDecoded)
+{
+    ScratchFolder folder;
+    const Bytes good = EncodeJpeg(PhotoLikePicture(256, 192), JpegKind::Colour420);
+    // Cut halfway through the scan: the top of the picture is there, as in any viewer.
+    const Decoded half = DecodeFile(folder.Write("half.jpg", Bytes(good.begin(), good.begin() + good.size() / 2)));
+    EXPECT_EQ(half.Width(), 256);
+    EXPECT_EQ(half.Height(), 192);
+    // Scan data overwritten with noise: either a picture of the right size or nothing.
+    Bytes garbled = good;
+    for (std::size_t i = good.size() / 3; i < good.size() - 2; i += 7)
+        garbled[i] = std::uint8_t(i * 31);
+    const Decoded bad = DecodeFile(folder.Write("garbled.jpg", garbled));
+    EXPECT_TRUE((bad.Width() == 256 && bad.Height() == 192) || (bad.Width() == 0 && bad.Height() == 0));
+}
+
+TEST(PreviewDecoder, HugePicturesAreScaledOrRefusedWithoutLargeAllocations)
+{
+    ScratchFolder folder;
+    const Bytes small = EncodeJpeg(SolidPicture(64, 64, kBlue), JpegKind::Colour420);
+    // 20000 x 20000 baseline: an eighth, 2500 x 2500.
+    const std::string strHuge = folder.Write("huge.jpg", WithFrameSize(small, 20000, 20000));
+    const Decoded huge = DecodeFile(strHuge);
+    EXPECT_EQ(huge.dwCount, 2500u * 2500u * 4u);
+    EXPECT_EQ(huge.Width(), 2500);  // its scan data ends early: the rest is filled in
+    // Progressive 20000 x 20000 would hold every coefficient (over a gigabyte): refused.
+    const Bytes smallProgressive = EncodeJpeg(SolidPicture(64, 64, kBlue), JpegKind::Progressive);
+    const Decoded prog = DecodeFile(folder.Write("hugep.jpg", WithFrameSize(smallProgressive, 20000, 20000)));
+    ExpectNothingDecoded(prog, "progressive 20000 x 20000");
+    // 65000 x 65000 baseline: even an eighth exceeds the pixel limit.
+    const std::string strGiant = folder.Write("giant.jpg", WithFrameSize(small, 65000, 65000));
+    DWORD dwCount = 1;
+    DecodePreviewImage(nullptr, nullptr, strGiant.c_str(), &dwCount);
+    EXPECT_EQ(dwCount, 0u);
+}
+
+TEST(PreviewDecoder, FileChangedBetweenTheTwoCallsNeverOverrunsTheBlock)
+{
+    ScratchFolder folder;
+    const std::string strPath = folder.Write("x.jpg", EncodeJpeg(SolidPicture(16, 16, kRed), JpegKind::Colour444));
+    DWORD dwCount = 0;
+    DecodePreviewImage(nullptr, nullptr, strPath.c_str(), &dwCount);
+    ASSERT_EQ(dwCount, 16u * 16u * 4u);
+
+    // The file grows to a larger picture before the decode: the block of the old size is too
+    // small, so nothing is written and the header says 0 x 0.
+    folder.Write("x.jpg", EncodeJpeg(SolidPicture(64, 64, kGreen), JpegKind::Colour444));
+    GlobalBlock header(1064), bits(dwCount);
+    BITMAPINFOHEADER before{};
+    before.biWidth = 16;
+    before.biHeight = -16;
+    std::memcpy(header.p, &before, sizeof before);
+    EXPECT_EQ(DecodePreviewImage(header.p, bits.p, strPath.c_str(), nullptr), 0);
+    BITMAPINFOHEADER after{};
+    std::memcpy(&after, header.p, sizeof after);
+    EXPECT_EQ(after.biWidth, 0);
+    EXPECT_EQ(after.biHeight, 0);
+    EXPECT_EQ(static_cast<std::uint8_t*>(bits.p)[0], 0);  // untouched
+
+    // A larger block than needed is fine (the worker reuses its block).
+    GlobalBlock bigBits(64u * 64u * 4u + 1000);
+    EXPECT_EQ(DecodePreviewImage(header.p, bigBits.p, strPath.c_str(), nullptr), 1);
+    std::memcpy(&after, header.p, sizeof after);
+    EXPECT_EQ(after.biWidth, 64);
+}

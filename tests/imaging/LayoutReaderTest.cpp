@@ -1,0 +1,92 @@
+// The marker walk and the scale rule the decoder relies on.
+#include "JpegFixtures.h"
+
+#include "imaging/JpegLayout.h"
+#include "imaging/ScaleRule.h"
+
+#include <gtest/gtest.h>
+#include <turbojpeg.h>
+
+namespace {
+
+ScaledSize LibraryScale(int nWidth, int nHeight)
+{
+    int nFactors = 0;
+    const tjscalingfactor* p = tjGetScalingFactors(&nFactors);
+    std::vector<ScaleFactor> factors;
+    for (int i = 0; i < nFactors; ++i)
+        factors.push_back({p[i].num, p[i].denom});
+    return ChoosePreviewScale(nWidth, nHeight, factors.data(), factors.size());
+}
+
+}  // namespace
+
+TEST(PreviewScale, SmallestScaleKeepingTheLongerSideAtLeast1920)
+{
+    struct Case {
+        int nWidth, nHeight, nExpectWidth, nExpectHeight;
+    };
+    const Case cases[] = {
+        {6000, 4000, 2250, 1500},    // 3/8; a quarter would be 1500 wide
+        {4000, 6000, 1500, 2250},    // upright: the longer side decides
+        {4000, 3000, 2000, 1500},    // 1/2
+        {3840, 2160, 1920, 1080},    // exactly 1920
+        {1920, 1080, 1920, 1080},    // 7/8 would be below 1920: full size
+        {1919, 1919, 1919, 1919},    // smaller pictures stay full size
+        {20000, 20000, 2500, 2500},  // the smallest scale there is
+        {1, 1, 1, 1},
+    };
+    for (const Case& c : cases) {
+        const ScaledSize s = LibraryScale(c.nWidth, c.nHeight);
+        EXPECT_EQ(s.nWidth, c.nExpectWidth) << c.nWidth << " x " << c.nHeight;
+        EXPECT_EQ(s.nHeight, c.nExpectHeight) << c.nWidth << " x " << c.nHeight;
+    }
+    // Enlarging factors never count, even when they are the only ones.
+    const ScaleFactor onlyLarger[] = {{2, 1}};
+    EXPECT_EQ(ChoosePreviewScale(1000, 800, onlyLarger, 1).nWidth, 1000);
+}
+
+TEST(JpegLayoutReader, ReadsFrameAndOrientationAndStopsAtBrokenData)
+{
+    const Bytes jpeg = EncodeJpeg(SolidPicture(40, 24, Bgrx{1, 2, 3}), JpegKind::Colour420);
+    JpegLayout layout;
+    ASSERT_TRUE(ReadJpegLayout(jpeg.data(), jpeg.size(), &layout));
+    EXPECT_TRUE(layout.bReachedScan);
+    EXPECT_EQ(layout.nWidth, 40);
+    EXPECT_EQ(layout.nHeight, 24);
+    EXPECT_EQ(layout.nComponents, 3);
+    EXPECT_FALSE(layout.bProgressive);
+    EXPECT_EQ(layout.nOrientation, 1);
+    // 4:2:0: 5 x 3 luminance blocks, and 3 x 2 blocks for each colour, of 128 bytes.
+    EXPECT_EQ(layout.cbCoefficients, (5u * 3u + 2u * 3u * 2u) * 128u);
+
+    const Bytes turned = WithOrientation(jpeg, 8, true);
+    ASSERT_TRUE(ReadJpegLayout(turned.data(), turned.size(), &layout));
+    EXPECT_EQ(layout.nOrientation, 8);
+
+    // Every cut of the header is read without reading past the end.
+    for (std::size_t cb = 0; cb < 200 && cb < turned.size(); ++cb) {
+        const Bytes cut(turned.begin(), turned.begin() + cb);
+        const bool bJpeg = ReadJpegLayout(cut.data(), cut.size(), &layout);
+        EXPECT_EQ(bJpeg, cb >= 2);
+        EXPECT_FALSE(layout.bReachedScan) << cb;
+    }
+    EXPECT_FALSE(ReadJpegLayout(reinterpret_cast<const std::uint8_t*>("GIF89a"), 6, &layout));
+}
+
+TEST(JpegLayoutReader, ExifOrientationWithBrokenDirectories)
+{
+    const Bytes jpeg = WithOrientation(EncodeJpeg(SolidPicture(8, 8, Bgrx{1, 2, 3}), JpegKind::Grey), 6);
+    // The APP1 payload starts after SOI, the marker and its length.
+    const Bytes segment(jpeg.begin() + 6, jpeg.begin() + 6 + 26);
+    EXPECT_EQ(ReadExifOrientation(segment.data(), segment.size()), 6);
+    // The directory entry cut off at any point: no orientation, no read past the end.
+    for (std::size_t cb = 0; cb < segment.size() - 4; ++cb)
+        EXPECT_EQ(ReadExifOrientation(segment.data(), cb), 1) << cb;
+    Bytes wrongType = segment;
+    wrongType[6 + 10 + 2] = 4;  // LONG instead of SHORT
+    EXPECT_EQ(ReadExifOrientation(wrongType.data(), wrongType.size()), 1);
+    Bytes farIfd = segment;
+    farIfd[6 + 4] = 0xF0;  // IFD0 offset far past the end
+    EXPECT_EQ(ReadExifOrientation(farIfd.data(), farIfd.size()), 1);
+}
