@@ -114,12 +114,3 @@ TEST(Volumes, RootsComeSlashFirstThenSortedWithLabels)
     ASSERT_EQ(noLabels.size(), 5u);
     EXPECT_EQ(noLabels[4].strLabel, "");
 }
-
-TEST(Volumes, ReadsThisMachinesMountsTable)
-{
-    std::vector<VolumeRoot> roots = GetVolumeRoots();
-    ASSERT_FALSE(roots.empty());
-    EXPECT_EQ(roots[0].strPath, "/");
-    for (std::size_t i = 1; i < roots.size(); ++i)
-        EXPECT_TRUE(IsRemovableOrNetworkMount(MountEntry{"/dev/x", roots[i].strPath, "vfat"}));
-}
