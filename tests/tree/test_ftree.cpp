@@ -170,6 +170,8 @@ TEST_F(FormTreeTest, SelectPathWalksRealNamesAndStopsAtTheDeepestExistingFolder)
     // A trailing "/" selects the root itself; "/" alone selects the root "/".
     m_form.SelectPath(TxString((g_root.string() + "/").c_str()), pFirst);
     EXPECT_EQ(m_form.TreeView->selectedItems().value(0), TestRoot());
+    m_form.SelectPath(TxString(g_root.parent_path().c_str()), pFirst);  // below "/": no "//"
+    EXPECT_STREQ(Selected().Text(), g_root.parent_path().c_str());
     m_form.SelectPath(TxString("/"), pFirst);
     EXPECT_EQ(m_form.TreeView->selectedItems().value(0), pFirst);
     EXPECT_STREQ(Selected().Text(), "/");
