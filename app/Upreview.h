@@ -28,3 +28,21 @@ extern void* pImageBits;    // grown by the worker, never shrunk
 using ImageReadyPoster = void (*)(void* pWindow);
 extern void* hMainWindow;
 extern ImageReadyPoster g_pfnPostImageReady;
+
+// The decoder the worker calls: both call modes of DecodePreviewImage (imaging/ImageDecoder.h).
+// Tests put a slower or counting decoder here before the worker starts.
+using PreviewDecoder = int (*)(void* pHeader, void* pBits, const char* pszPath, DWORD* pdwCount);
+extern PreviewDecoder g_pfnPreviewDecoder;
+
+// Starts the worker once (nothing when it already runs) and waits up to a second for it to run.
+void StartPreviewWorker();
+// Asks the worker to end and waits for it, at most about 10 seconds. A worker that has not
+// ended by then is left to finish its current picture on its own; it no longer touches the
+// shared blocks, handles or the main window afterwards.
+void StopPreviewWorker();
+// The worker's thread function: 0 after a normal stop, 1 when another worker was running.
+DWORD PreviewWorker(void* pParameter);
+// Hands a full path to the worker: copies it into szRequestPath under hPathMutex and sets
+// hRequestEvent. A path of more than 499 bytes is not previewed (neither cut nor overrun): it
+// is logged and false is returned.
+bool PostPreviewRequest(const char* pszPath);
