@@ -75,8 +75,35 @@ bool LogReceiverServer::Listen(const char* pszClass, const char* pszTitle)
     return true;
 }
 
+namespace {
+
+struct RecordSink {
+    void (*pfnRecord)(const char*, std::size_t, void*);
+    void* pContext;
+};
+
+// The record is the text up to its terminating zero (or the whole block when it has none).
+void BlockToRecord(const char* pBlock, std::size_t cbBlock, void* pContext)
+{
+    const auto* pSink = static_cast<const RecordSink*>(pContext);
+    std::size_t cch = 0;
+    while (cch < cbBlock && pBlock[cch] != '\0')
+        ++cch;
+    if (pSink->pfnRecord != nullptr)
+        pSink->pfnRecord(pBlock, cch, pSink->pContext);
+}
+
+}  // namespace
+
 void LogReceiverServer::Serve(void (*pfnRecord)(const char* pText, std::size_t cchText, void* pContext),
                               void* pContext)
+{
+    RecordSink sink{pfnRecord, pContext};
+    ServeBlocks(BlockToRecord, &sink);
+}
+
+void LogReceiverServer::ServeBlocks(void (*pfnBlock)(const char* pBlock, std::size_t cbBlock, void* pContext),
+                                    void* pContext)
 {
     if (m_hListen < 0)
         return;
@@ -112,12 +139,8 @@ void LogReceiverServer::Serve(void (*pfnRecord)(const char* pText, std::size_t c
                 fds.erase(fds.begin() + static_cast<std::ptrdiff_t>(i));
                 continue;
             }
-            // The record is the text up to its terminating zero (or the whole block).
-            std::size_t cch = 0;
-            while (cch < static_cast<std::size_t>(n) && buffer[cch] != '\0')
-                ++cch;
-            if (pfnRecord != nullptr)
-                pfnRecord(buffer.data(), cch, pContext);
+            if (pfnBlock != nullptr)
+                pfnBlock(buffer.data(), static_cast<std::size_t>(n), pContext);
             const char reply = 1;
             send(fds[i].fd, &reply, 1, MSG_NOSIGNAL | MSG_DONTWAIT);
             ++i;

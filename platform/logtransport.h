@@ -48,6 +48,9 @@ public:
     // pfnRecord gets each record's text without its terminating zero.
     void Serve(void (*pfnRecord)(const char* pText, std::size_t cchText, void* pContext),
                void* pContext);
+    // The same, handing over each block exactly as it arrived (the text and its zero).
+    void ServeBlocks(void (*pfnBlock)(const char* pBlock, std::size_t cbBlock, void* pContext),
+                     void* pContext);
     void Stop();
     const std::string& Path() const { return m_strPath; }
 

@@ -286,6 +286,11 @@ bool SetFileTimeByPath(const char* pszPath, const FILETIME* /*pCreation*/,
 {
     if (!ValidPath(pszPath) || !ValidTimes(pLastAccess, pLastWrite))
         return false;
+    if (pLastAccess == nullptr && pLastWrite == nullptr) {
+        // utimensat succeeds with nothing to set without looking at the path.
+        struct stat st {};
+        return stat(pszPath, &st) == 0;
+    }
     const timespec times[2] = {ToTimespec(pLastAccess), ToTimespec(pLastWrite)};
     return utimensat(AT_FDCWD, pszPath, times, 0) == 0;
 }

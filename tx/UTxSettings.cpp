@@ -83,6 +83,8 @@ IniLocation Locate(const std::string& text, const char* pszSection, const char* 
                 if (valueEnd > eq + 1 && text[valueEnd - 1] == '\r')
                     --valueEnd;
                 loc.valueBegin = eq + 1;
+                while (loc.valueBegin < valueEnd && IsBlank(text[loc.valueBegin]))
+                    ++loc.valueBegin;  // blanks after "=" stay as they were
                 loc.valueEnd = valueEnd;
                 return loc;
             }

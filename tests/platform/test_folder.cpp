@@ -1,0 +1,84 @@
+// Folder enumeration: case-insensitive masks, dot entries, attributes and sizes.
+#include "TempFolder.h"
+#include "platform/winfile.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <map>
+#include <string>
+
+namespace {
+
+std::map<std::string, FindData> Search(const std::string& folder, const char* pszMask)
+{
+    std::map<std::string, FindData> found;
+    FolderSearch search;
+    FindData data;
+    for (bool b = search.First(folder.c_str(), pszMask, &data); b; b = search.Next(&data))
+        found[data.cFileName] = data;
+    return found;
+}
+
+}  // namespace
+
+TEST(FolderSearch, MasksMatchWithoutRegardToCase)
+{
+    TempFolder folder;
+    folder.Write("a.jpg", "12345");
+    folder.Write("B.JPG", "");
+    folder.Write("c.jpeg", "");
+    folder.Write("d.png", "");
+    folder.Write(".hidden.jpg", "");
+    std::filesystem::create_directory(folder.File("sub.jpg"));
+    const std::string base = folder.Path() + "/";
+
+    const auto jpgs = Search(base, "*.jpg");
+    EXPECT_EQ(jpgs.size(), 4u);  // a.jpg, B.JPG, .hidden.jpg and the folder sub.jpg
+    ASSERT_TRUE(jpgs.count("B.JPG"));
+    EXPECT_EQ(jpgs.at("a.jpg").nFileSizeLow, 5u);
+    EXPECT_EQ(jpgs.at("a.jpg").nFileSizeHigh, 0u);
+    EXPECT_EQ(jpgs.at("a.jpg").dwFileAttributes, FILE_ATTRIBUTE_NORMAL);
+    EXPECT_EQ(jpgs.at(".hidden.jpg").dwFileAttributes, FILE_ATTRIBUTE_HIDDEN);
+    EXPECT_EQ(jpgs.at("sub.jpg").dwFileAttributes, FILE_ATTRIBUTE_DIRECTORY);
+
+    const auto all = Search(base, "*");
+    EXPECT_EQ(all.size(), 8u);  // the six entries, "." and ".."
+    ASSERT_TRUE(all.count(".") && all.count(".."));
+    EXPECT_EQ(all.at("..").dwFileAttributes, FILE_ATTRIBUTE_DIRECTORY);
+    EXPECT_EQ(Search(base, "?.PNG").size(), 1u);
+    EXPECT_TRUE(Search(base, "*.gif").empty());
+    EXPECT_TRUE(Search(base, "").empty());
+}
+
+TEST(FolderSearch, MissingLongAndClosedSearches)
+{
+    TempFolder folder;
+    FolderSearch search;
+    FindData data;
+    EXPECT_FALSE(search.First((folder.Path() + "/missing/").c_str(), "*", &data));
+    EXPECT_FALSE(search.IsOpen());
+    EXPECT_FALSE(search.First((folder.Path() + "/" + std::string(4000, 'd') + "/").c_str(), "*", &data));
+    EXPECT_FALSE(search.First("", "*", &data));
+    EXPECT_FALSE(search.Next(&data));
+
+    // After the last entry the search stays ended.
+    ASSERT_TRUE(search.First((folder.Path() + "/").c_str(), ".", &data));
+    EXPECT_EQ(data.cFileName, ".");
+    EXPECT_FALSE(search.Next(&data));
+    EXPECT_FALSE(search.Next(&data));
+    search.Close();
+    EXPECT_FALSE(search.IsOpen());
+}
+
+TEST(FolderSearch, ADanglingLinkIsReportedNotSkipped)
+{
+    TempFolder folder;
+    std::filesystem::create_symlink(folder.File("nowhere"), folder.File("link.jpg"));
+    folder.Write("real.jpg", "abc");
+    std::filesystem::create_symlink(folder.File("real.jpg"), folder.File("good.jpg"));
+    const auto found = Search(folder.Path() + "/", "*.jpg");
+    EXPECT_EQ(found.size(), 3u);
+    ASSERT_TRUE(found.count("good.jpg"));
+    EXPECT_EQ(found.at("good.jpg").nFileSizeLow, 3u);  // a link is described by its target
+}
