@@ -129,17 +129,22 @@ void FileClose(int hFile)
         close(hFile);  // also releases the advisory lock
 }
 
-bool FileRead(int hFile, void* pBuffer, std::uint32_t dwCount, std::uint32_t* pdwRead)
+// Repeats a read or write until all is moved, the end of the file is met or an error comes;
+// interrupted calls are retried. Each call moves at most 1 GiB (the kernel's own limit is
+// just below 2 GiB).
+template <typename Byte, typename Call>
+bool TransferAll(Byte* p, std::uint32_t dwCount, std::uint32_t* pdwDone, Call call, bool bZeroIsError)
 {
     std::uint32_t done = 0;
-    auto* p = static_cast<unsigned char*>(pBuffer);
     bool bOk = true;
     while (done < dwCount) {
         const std::size_t chunk = dwCount - done > 0x40000000u ? 0x40000000u : dwCount - done;
-        const ssize_t n = read(hFile, p + done, chunk);
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
+        const ssize_t n = call(p + done, chunk);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0 || (n == 0 && bZeroIsError)) {
+            if (n == 0)
+                errno = ENOSPC;
             bOk = false;
             break;
         }
@@ -147,35 +152,21 @@ bool FileRead(int hFile, void* pBuffer, std::uint32_t dwCount, std::uint32_t* pd
             break;  // end of file
         done += static_cast<std::uint32_t>(n);
     }
-    if (pdwRead)
-        *pdwRead = done;
+    if (pdwDone)
+        *pdwDone = done;
     return bOk;
+}
+
+bool FileRead(int hFile, void* pBuffer, std::uint32_t dwCount, std::uint32_t* pdwRead)
+{
+    return TransferAll(static_cast<unsigned char*>(pBuffer), dwCount, pdwRead,
+                       [hFile](unsigned char* p, std::size_t n) { return read(hFile, p, n); }, false);
 }
 
 bool FileWrite(int hFile, const void* pBuffer, std::uint32_t dwCount, std::uint32_t* pdwWritten)
 {
-    std::uint32_t done = 0;
-    const auto* p = static_cast<const unsigned char*>(pBuffer);
-    bool bOk = true;
-    while (done < dwCount) {
-        const std::size_t chunk = dwCount - done > 0x40000000u ? 0x40000000u : dwCount - done;
-        const ssize_t n = write(hFile, p + done, chunk);
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            bOk = false;
-            break;
-        }
-        if (n == 0) {
-            errno = ENOSPC;
-            bOk = false;
-            break;
-        }
-        done += static_cast<std::uint32_t>(n);
-    }
-    if (pdwWritten)
-        *pdwWritten = done;
-    return bOk;
+    return TransferAll(static_cast<const unsigned char*>(pBuffer), dwCount, pdwWritten,
+                       [hFile](const unsigned char* p, std::size_t n) { return write(hFile, p, n); }, true);
 }
 
 bool FileSeek(int hFile, std::uint64_t qwPos, std::uint64_t* pqwNewPos)

@@ -94,20 +94,26 @@ IniLocation Locate(const std::string& text, const char* pszSection, const char* 
     return loc;
 }
 
+// Reads the whole open file; false when it cannot be read or is too large to be ours.
+bool ReadWhole(int hFile, std::string* pText)
+{
+    std::uint64_t qwSize = 0;
+    if (!FileGetSize(hFile, &qwSize) || qwSize > kMaxIniSize)
+        return false;
+    pText->assign(static_cast<std::size_t>(qwSize), '\0');
+    std::uint32_t dwRead = 0;
+    const bool bOk = FileRead(hFile, pText->data(), static_cast<std::uint32_t>(qwSize), &dwRead);
+    pText->resize(dwRead);
+    return bOk;
+}
+
 // Reads the whole file; false when it is missing, unreadable or too large to be ours.
 bool LoadText(const char* pszPath, std::string* pText)
 {
     const int hFile = FileOpen(pszPath, FileOpenMode::ReadExisting);
     if (hFile == INVALID_FILE_HANDLE)
         return false;
-    std::uint64_t qwSize = 0;
-    bool bOk = FileGetSize(hFile, &qwSize) && qwSize <= kMaxIniSize;
-    if (bOk) {
-        pText->assign(static_cast<std::size_t>(qwSize), '\0');
-        std::uint32_t dwRead = 0;
-        bOk = FileRead(hFile, pText->data(), static_cast<std::uint32_t>(qwSize), &dwRead);
-        pText->resize(dwRead);
-    }
+    const bool bOk = ReadWhole(hFile, pText);
     FileClose(hFile);
     return bOk;
 }
@@ -205,14 +211,7 @@ void TxIniFile::WriteString(const char* pszSection, const char* pszKey, const ch
     if (hFile == INVALID_FILE_HANDLE)
         ThrowUnableToWrite(pszPath);
     std::string text;
-    std::uint64_t qwSize = 0;
-    bool bOk = FileGetSize(hFile, &qwSize) && qwSize <= kMaxIniSize;
-    if (bOk) {
-        text.assign(static_cast<std::size_t>(qwSize), '\0');
-        std::uint32_t dwRead = 0;
-        bOk = FileRead(hFile, text.data(), static_cast<std::uint32_t>(qwSize), &dwRead);
-        text.resize(dwRead);
-    }
+    bool bOk = ReadWhole(hFile, &text);
     if (bOk) {
         const std::string section = pszSection ? pszSection : "";
         const std::string key = pszKey ? pszKey : "";

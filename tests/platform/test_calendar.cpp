@@ -1,22 +1,10 @@
 // FILETIME <-> SYSTEMTIME with the validity rules of the calendar functions.
+#include "TestDates.h"
 #include "platform/wintime.h"
 
 #include <gtest/gtest.h>
 
 namespace {
-
-SYSTEMTIME Date(int y, int m, int d, int h = 0, int mi = 0, int s = 0, int ms = 0)
-{
-    SYSTEMTIME st{};
-    st.wYear = static_cast<WORD>(y);
-    st.wMonth = static_cast<WORD>(m);
-    st.wDay = static_cast<WORD>(d);
-    st.wHour = static_cast<WORD>(h);
-    st.wMinute = static_cast<WORD>(mi);
-    st.wSecond = static_cast<WORD>(s);
-    st.wMilliseconds = static_cast<WORD>(ms);
-    return st;
-}
 
 bool Converts(const SYSTEMTIME& st)
 {

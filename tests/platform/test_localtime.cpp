@@ -1,5 +1,6 @@
 // Local time with the offset in force at the date converted (Europe/Prague: +1 h in winter,
 // +2 h in summer), whatever the date today.
+#include "TestDates.h"
 #include "platform/wintime.h"
 
 #include <cstdlib>
@@ -36,15 +37,8 @@ private:
 
 FILETIME At(int y, int m, int d, int h, int mi = 0, int s = 0)
 {
-    SYSTEMTIME st{};
-    st.wYear = static_cast<WORD>(y);
-    st.wMonth = static_cast<WORD>(m);
-    st.wDay = static_cast<WORD>(d);
-    st.wHour = static_cast<WORD>(h);
-    st.wMinute = static_cast<WORD>(mi);
-    st.wSecond = static_cast<WORD>(s);
-    FILETIME ft{};
-    EXPECT_TRUE(SystemTimeToFileTime(&st, &ft));
+    const FILETIME ft = FileTimeOf(y, m, d, h, mi, s);
+    EXPECT_NE(FileTimeToU64(ft), ~0ull);
     return ft;
 }
 
