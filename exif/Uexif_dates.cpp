@@ -7,6 +7,7 @@
 #include "tx/UTxDiskApi.h"
 #include "tx/UTxUtils.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cstring>
 
@@ -51,7 +52,9 @@ bool CExif::ParseDateTag(const ExifTagEntry& entry, FILETIME& ft) const
         return false;
     // A text longer than the 99 characters of the working text is cut.
     char szText[100];
-    std::snprintf(szText, sizeof(szText), "%s", entry.szValue);
+    const size_t n = std::min<size_t>(strnlen(entry.szValue, sizeof(entry.szValue)), sizeof(szText) - 1);
+    std::memcpy(szText, entry.szValue, n);
+    szText[n] = 0;
 
     char* pYear = szText;
     char* pMonth = CutAt(pYear, ':');
@@ -119,7 +122,7 @@ void CExif::WriteDateTags(const FILETIME& ftNew, bool bDateTime, bool bDateTimeO
     ExifWriteReport report;
     const bool abWanted[3] = {bDateTime, bDateTimeOriginal, bDateTimeDigitized};
     SYSTEMTIME st{};
-    char szText[32] = {};
+    char szText[64] = {};
     // A time outside years 1601 to 9999 has no 19-character date text: nothing is written.
     const bool bValid = FileTimeToSystemTime(&ftNew, &st) && st.wYear <= 9999;
     if (bValid)

@@ -1,0 +1,128 @@
+// dump, date and set-exif. Tags the engine does not know, which it reports on standard output,
+// go to standard error for dump and are not reported by date and set-exif, so that standard
+// output carries only each command's result and standard error only its failures.
+#include "CliCommands.h"
+
+#include "CliDateText.h"
+#include "exif/Uexif.h"
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace {
+
+bool OpenExif(CExif& exif, const char* pszPath, std::FILE* pUnknownTags = nullptr)
+{
+    exif.SetUnknownTagStream(pUnknownTags);
+    if (exif.Open(pszPath))
+        return true;
+    std::fprintf(stderr, "%s: no EXIF block\n", pszPath);
+    return false;
+}
+
+const char* ResultText(ExifWriteResult result)
+{
+    switch (result) {
+    case ExifWriteResult::Written: return "written";
+    case ExifWriteResult::NotFound: return "not found";
+    case ExifWriteResult::TooShort: return "too short for a date, left alone";
+    case ExifWriteResult::Changed: return "changed by someone else since it was read, left alone";
+    case ExifWriteResult::Failed: return "could not be written";
+    case ExifWriteResult::NotAsked: break;
+    }
+    return "";
+}
+
+}  // namespace
+
+int CommandDump(int argc, char** argv)
+{
+    if (argc != 1) {
+        std::fprintf(stderr, "velmora-cli dump: give exactly one file\n");
+        return kExitUsage;
+    }
+    CExif exif;
+    if (!OpenExif(exif, argv[0], stderr))
+        return kExitFailed;
+    std::vector<char> text(20000);
+    exif.DumpText(text.data(), DWORD(text.size()));
+    std::fwrite(text.data(), 1, std::strlen(text.data()), stdout);
+    return kExitOk;
+}
+
+int CommandDate(int argc, char** argv)
+{
+    if (argc < 1) {
+        std::fprintf(stderr, "velmora-cli date: give at least one file\n");
+        return kExitUsage;
+    }
+    int nStatus = kExitOk;
+    for (int i = 0; i < argc; ++i) {
+        CExif exif;
+        FILETIME ft{};
+        if (!OpenExif(exif, argv[i])) {
+            nStatus = kExitFailed;
+        } else if (!exif.GetDateTime(ft)) {
+            std::fprintf(stderr, "%s: no usable date\n", argv[i]);
+            nStatus = kExitFailed;
+        } else {
+            std::printf("%s\t%s\n", FormatDateText(ft).c_str(), argv[i]);
+        }
+    }
+    return nStatus;
+}
+
+int CommandSetExif(int argc, char** argv)
+{
+    static const char* const kFlags[3] = {"--datetime", "--original", "--digitized"};
+    static const char* const kNames[3] = {"DateTime", "DateTimeOriginal", "DateTimeDigitized"};
+    bool abWanted[3] = {false, false, false};
+    int i = 0;
+    for (; i < argc && std::strncmp(argv[i], "--", 2) == 0; ++i) {
+        int k = 0;
+        while (k < 3 && std::strcmp(argv[i], kFlags[k]) != 0)
+            ++k;
+        if (k == 3) {
+            std::fprintf(stderr, "velmora-cli set-exif: unknown option %s\n", argv[i]);
+            return kExitUsage;
+        }
+        abWanted[k] = true;
+    }
+    // No tag named: all three.
+    if (!abWanted[0] && !abWanted[1] && !abWanted[2])
+        abWanted[0] = abWanted[1] = abWanted[2] = true;
+    FILETIME ft{};
+    if (i >= argc || !ParseDateText(argv[i], ft)) {
+        std::fprintf(stderr, "velmora-cli set-exif: give a date as \"YYYY:MM:DD HH:MM:SS\" (years 1601 to 9999)\n");
+        return kExitUsage;
+    }
+    if (++i >= argc) {
+        std::fprintf(stderr, "velmora-cli set-exif: give at least one file\n");
+        return kExitUsage;
+    }
+    int nStatus = kExitOk;
+    for (; i < argc; ++i) {
+        CExif exif;
+        if (!OpenExif(exif, argv[i])) {
+            nStatus = kExitFailed;
+            continue;
+        }
+        ExifWriteReport report;
+        exif.WriteDateTags(ft, abWanted[0], abWanted[1], abWanted[2], &report);
+        std::string line = argv[i];
+        const char* pszSep = ": ";
+        for (int k = 0; k < 3; ++k) {
+            if (abWanted[k]) {
+                line += pszSep + std::string(kNames[k]) + " " + ResultText(report.aResult[k]);
+                pszSep = ", ";
+            }
+        }
+        const bool bOk = report.AllWritten();
+        std::fprintf(bOk ? stdout : stderr, "%s\n", line.c_str());
+        if (!bOk)
+            nStatus = kExitFailed;
+    }
+    return nStatus;
+}
