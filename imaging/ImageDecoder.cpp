@@ -51,11 +51,7 @@ PlanResult PlanDecode(const std::vector<std::uint8_t>& data, DecodePlan* pPlan)
     if (layout.bProgressive && layout.cbCoefficients > kDecoderMaxCoefficientBytes)
         return PlanResult::Refused;
 
-    int nFactors = 0;
-    const tjscalingfactor* pTjFactors = tjGetScalingFactors(&nFactors);
-    std::vector<ScaleFactor> factors;
-    for (int i = 0; pTjFactors != nullptr && i < nFactors; ++i)
-        factors.push_back(ScaleFactor{pTjFactors[i].num, pTjFactors[i].denom});
+    static const std::vector<ScaleFactor> factors = PreviewScaleFactors();
     pPlan->scaled = ChoosePreviewScale(layout.nWidth, layout.nHeight, factors.data(), factors.size());
     OrientedSize(pPlan->scaled.nWidth, pPlan->scaled.nHeight, layout.nOrientation,
                  &pPlan->nOutWidth, &pPlan->nOutHeight);

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstdint>
 
+#include <turbojpeg.h>
+
 int ScaleDimension(int nDimension, ScaleFactor factor)
 {
     const std::int64_t qwScaled =
@@ -26,4 +28,17 @@ ScaledSize ChoosePreviewScale(int nWidth, int nHeight, const ScaleFactor* pFacto
             best = ScaledSize{f, nScaledWidth, nScaledHeight};
     }
     return best;
+}
+
+std::vector<ScaleFactor> PreviewScaleFactors()
+{
+    int nFactors = 0;
+    const tjscalingfactor* pFactors = tjGetScalingFactors(&nFactors);
+    std::vector<ScaleFactor> factors;
+    for (int i = 0; pFactors != nullptr && i < nFactors; ++i) {
+        const int nDenom = pFactors[i].denom;
+        if (pFactors[i].num == 1 && nDenom > 0 && (nDenom & (nDenom - 1)) == 0)
+            factors.push_back(ScaleFactor{1, nDenom});
+    }
+    return factors;
 }

@@ -157,8 +157,8 @@ TEST(PreviewDecoder, GreyCmykAndProgressivePictures)
 
     const Bytes progressive = EncodeJpeg(QuadrantPicture(3000, 2000), JpegKind::Progressive, 50);
     const Decoded prog = DecodeFile(folder.Write("p.jpg", WithOrientation(progressive, 6)));
-    EXPECT_EQ(prog.Width(), 1500);  // 3/4 scale: 2250 x 1500, then turned
-    EXPECT_EQ(prog.Height(), 2250);
+    EXPECT_EQ(prog.Width(), 2000);  // full size (half would be 1500 wide), then turned
+    EXPECT_EQ(prog.Height(), 3000);
     ExpectColour(prog, 10, 10, kBlue, "progressive, turned");
 }
 

@@ -69,11 +69,11 @@ PixelPicture QuadrantPicture(int nWidth, int nHeight)
     return p;
 }
 
-PixelPicture PhotoLikePicture(int nWidth, int nHeight)
+PixelPicture PhotoLikePicture(int nWidth, int nHeight, int nNoise)
 {
     PixelPicture p = Blank(nWidth, nHeight);
     std::mt19937 random(12345);
-    std::uniform_int_distribution<int> noise(-6, 6);
+    std::uniform_int_distribution<int> noise(-nNoise, nNoise);
     for (int y = 0; y < nHeight; ++y)
         for (int x = 0; x < nWidth; ++x) {
             auto channel = [&](int nBase) {

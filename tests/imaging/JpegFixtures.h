@@ -22,8 +22,9 @@ struct PixelPicture {
 PixelPicture SolidPicture(int nWidth, int nHeight, Bgrx colour);
 // Four quadrants: top-left red, top-right green, bottom-left blue, bottom-right yellow.
 PixelPicture QuadrantPicture(int nWidth, int nHeight);
-// Smooth gradients with a little noise, roughly as compressible as a photograph.
-PixelPicture PhotoLikePicture(int nWidth, int nHeight);
+// Smooth gradients and blocks with noise of up to +-nNoise per channel: with 6 roughly as
+// compressible as a photograph, with 0 far more.
+PixelPicture PhotoLikePicture(int nWidth, int nHeight, int nNoise = 6);
 
 enum class JpegKind { Colour444, Colour420, Grey, Progressive };
 Bytes EncodeJpeg(const PixelPicture& picture, JpegKind kind, int nQuality = 92);

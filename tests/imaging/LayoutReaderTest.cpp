@@ -5,43 +5,42 @@
 #include "imaging/ScaleRule.h"
 
 #include <gtest/gtest.h>
-#include <turbojpeg.h>
+#include <iterator>
 
 namespace {
 
-ScaledSize LibraryScale(int nWidth, int nHeight)
+ScaledSize PreviewScale(int nWidth, int nHeight)
 {
-    int nFactors = 0;
-    const tjscalingfactor* p = tjGetScalingFactors(&nFactors);
-    std::vector<ScaleFactor> factors;
-    for (int i = 0; i < nFactors; ++i)
-        factors.push_back({p[i].num, p[i].denom});
+    const std::vector<ScaleFactor> factors = PreviewScaleFactors();
     return ChoosePreviewScale(nWidth, nHeight, factors.data(), factors.size());
 }
 
 }  // namespace
 
-TEST(PreviewScale, SmallestScaleKeepingTheLongerSideAtLeast1920)
+TEST(PreviewScale, SmallestPowerOfTwoReductionKeepingTheLongerSideAtLeast1920)
 {
     struct Case {
         int nWidth, nHeight, nExpectWidth, nExpectHeight;
     };
     const Case cases[] = {
-        {6000, 4000, 2250, 1500},    // 3/8; a quarter would be 1500 wide
-        {4000, 6000, 1500, 2250},    // upright: the longer side decides
-        {4000, 3000, 2000, 1500},    // 1/2
+        {6000, 4000, 3000, 2000},    // 1/2; a quarter would be 1500 wide
+        {4000, 6000, 2000, 3000},    // upright: the longer side decides
         {3840, 2160, 1920, 1080},    // exactly 1920
-        {1920, 1080, 1920, 1080},    // 7/8 would be below 1920: full size
+        {1920, 1080, 1920, 1080},    // half would be below 1920: full size
         {1919, 1919, 1919, 1919},    // smaller pictures stay full size
-        {20000, 20000, 2500, 2500},  // the smallest scale there is
+        {15000, 10000, 3750, 2500},  // an eighth would be 1875
+        {20000, 20000, 2500, 2500},  // the smallest reduction there is
         {1, 1, 1, 1},
     };
     for (const Case& c : cases) {
-        const ScaledSize s = LibraryScale(c.nWidth, c.nHeight);
+        const ScaledSize s = PreviewScale(c.nWidth, c.nHeight);
         EXPECT_EQ(s.nWidth, c.nExpectWidth) << c.nWidth << " x " << c.nHeight;
         EXPECT_EQ(s.nHeight, c.nExpectHeight) << c.nWidth << " x " << c.nHeight;
     }
-    // Enlarging factors never count, even when they are the only ones.
+    // With every factor allowed the rule picks the smallest one, 3/8 here; enlarging factors
+    // never count, even when they are the only ones.
+    const ScaleFactor all[] = {{2, 1}, {1, 1}, {3, 4}, {1, 2}, {3, 8}, {1, 4}};
+    EXPECT_EQ(ChoosePreviewScale(6000, 4000, all, std::size(all)).nWidth, 2250);
     const ScaleFactor onlyLarger[] = {{2, 1}};
     EXPECT_EQ(ChoosePreviewScale(1000, 800, onlyLarger, 1).nWidth, 1000);
 }
