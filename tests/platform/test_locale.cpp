@@ -78,7 +78,7 @@ TEST(LocaleTexts, TooSmallBufferGivesEmptyText)
 {
     LocaleScope scope("C");
     const SYSTEMTIME st = ChristmasEvening();
-    char sz[8] = "xxxxxxx";
+    char sz[16] = "xxxxxxx";
     EXPECT_FALSE(GetShortDateText(st, sz, 8));  // "12/24/06" needs 9
     EXPECT_STREQ(sz, "");
     EXPECT_TRUE(GetShortDateText(st, sz, 9));
