@@ -8,6 +8,20 @@
 #include <gtest/gtest.h>
 #include <string>
 
+namespace {
+// Another unit's static initialisation may fill and read the catalogue, whichever unit the
+// program initialises first.
+const std::string s_strEarlyMessage = [] {
+    TxLibInitializer init;
+    return std::string(TxMessages[TXMSG_READ_ERROR].Text());
+}();
+}  // namespace
+
+TEST(Exceptions, CatalogueIsUsableFromStaticInitialisation)
+{
+    EXPECT_EQ(s_strEarlyMessage, "Error reading file %s.");
+}
+
 TEST(Exceptions, ThrowLastError)
 {
     ReceivedLog log;

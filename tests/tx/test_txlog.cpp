@@ -50,6 +50,27 @@ TEST(LogRecords, ReceiverRecordByteForByte)
     EXPECT_EQ(log.Texts(), (std::vector<std::string>{"line 1\r\nline 2"}));
 }
 
+TEST(LogRecords, RecordsFromSeveralThreadsNeverMix)
+{
+    ReceivedLog log;
+    ASSERT_TRUE(log.Connected());
+    std::vector<std::thread> threads;
+    for (int t = 0; t < 4; ++t) {
+        threads.emplace_back([t] {
+            for (int i = 0; i < 50; ++i)
+                TX_LOG("thread %d record %d %s", t, i, std::string(100, static_cast<char>('a' + t)).c_str());
+        });
+    }
+    for (std::thread& thread : threads)
+        thread.join();
+    const auto texts = log.Texts();
+    ASSERT_EQ(texts.size(), 200u);
+    for (const std::string& text : texts) {
+        ASSERT_TRUE(std::regex_match(text, std::regex("thread ([0-3]) record \\d+ ([a-d])\\2{99}"))) << text;
+        EXPECT_EQ(text[7] - '0', text.back() - 'a');
+    }
+}
+
 TEST(LogRecords, LongTextsAreCutToTheBuffers)
 {
     ReceivedLog log;
