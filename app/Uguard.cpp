@@ -1,0 +1,17 @@
+#include "Uguard.h"
+
+#include "UMessageBox.h"
+
+#include <string>
+
+void ShowStandardException(QWidget* pOwner, const char* pszMessage)
+{
+    try {
+        std::string strText = pszMessage ? pszMessage : "";
+        if (strText.empty() || strText.back() != '.')
+            strText += '.';
+        ShowMessageBox(pOwner, strText.c_str(), "Tirnavex", MsgButtons::Ok, MsgIcon::Error);
+    } catch (...) {
+        // Nothing may leave the display itself (out of memory while showing the box).
+    }
+}

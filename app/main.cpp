@@ -1,0 +1,26 @@
+// Program entry: the application object, the main window and the folder chooser, and the
+// message loop.
+#include "../tree/FTree.h"
+#include "Fmain.h"
+#include "Uguard.h"
+
+#include <QApplication>
+
+#include <clocale>
+#include <memory>
+
+int main(int argc, char** argv)
+{
+    QApplication app(argc, argv);
+    std::setlocale(LC_ALL, "");  // dates, times and name comparison follow the user's locale
+    QApplication::setApplicationDisplayName(QStringLiteral("Tirnavex"));
+    Guarded(nullptr, [] {
+        auto pFormMain = std::make_unique<TFormMain>();
+        FormMain = pFormMain.get();
+        FormTree = new TFormTree(pFormMain.get());  // owned by the main window
+        pFormMain->show();
+        QApplication::exec();
+        FormTree = nullptr;
+    });
+    return 0;
+}

@@ -1,0 +1,54 @@
+#!/usr/bin/env bash
+# Makes docs/screenshot.png: builds the program if needed, starts it under Xvfb on a folder of
+# generated photographs (through velmora.ini beside a copy of the program), and saves the
+# main window as a PNG.
+# Environment: VELMORA_BUILD = build folder to use (default: build).
+set -euo pipefail
+cd "$(dirname "$0")/.."
+root=$PWD
+build=${VELMORA_BUILD:-build}
+out=$root/docs/screenshot.png
+
+bash scripts/install-deps.sh
+cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake --build "$build" -j2 --target velmora
+
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+mkdir -p "$work/bin" "$work/Photos 2006"
+cp "$build/bin/velmora" "$build/bin/Velmora.chm" "$work/bin/"
+
+# A handful of photographs with their own pictures and times.
+colours=(steelblue darkorange seagreen firebrick goldenrod slateblue teal sienna)
+for i in "${!colours[@]}"; do
+  n=$((i + 1))
+  name=$(printf 'IMG_%04d.JPG' $((4810 + n * 3)))
+  convert -size 640x480 "gradient:${colours[$i]}-white" -fill white \
+    -draw "circle $((160 + n * 40)),240 $((160 + n * 40)),$((150 + n * 10))" "$work/Photos 2006/$name"
+  touch -d "2006-12-24 $(printf '%02d:%02d:%02d' $((9 + n)) $((n * 7 % 60)) $((n * 13 % 60)))" \
+    "$work/Photos 2006/$name"
+done
+
+cat >"$work/bin/velmora.ini" <<INI
+[Form]
+Left=0
+Top=0
+Width=800
+Height=439
+[Settings]
+Mask=*.jpg
+Folder=$work/Photos 2006
+INI
+
+mkdir -p "$(dirname "$out")"
+export LC_ALL=cs_CZ.UTF-8
+xvfb-run -a -s "-screen 0 1280x1024x24" bash -c '
+  set -e
+  "$1/bin/velmora" &
+  pid=$!
+  sleep 3
+  import -window root -crop 800x439+0+0 +repage "$2"
+  kill "$pid" 2>/dev/null || true
+  wait "$pid" 2>/dev/null || true
+' _ "$work" "$out"
+echo "Wrote $out"

@@ -1,0 +1,202 @@
+// The main window's start-up, layout, close question, exception display and image message.
+#include "FormFixture.h"
+
+#include "app/Ulang.h"
+#include "app/Upreview.h"
+#include "app/Uguard.h"
+#include "platform/winmem.h"
+#include "tx/UTxBase.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QCheckBox>
+#include <QCoreApplication>
+#include <QFrame>
+#include <QHeaderView>
+#include <QImage>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSplitter>
+#include <QTimer>
+#include <QToolButton>
+
+#include <set>
+#include <stdexcept>
+#include <thread>
+
+using FormMainTest = FormFixture;
+
+namespace {
+
+QString Ui(int nIndex) { return QString::fromUtf8(UiStrings[nIndex]); }
+
+// The names of the top panel's controls that take input and are enabled.
+std::set<std::string> EnabledInputs(const TFormMain& form)
+{
+    std::set<std::string> names;
+    for (QWidget* pChild : form.PanelControls->findChildren<QWidget*>()) {
+        if ((qobject_cast<QAbstractButton*>(pChild) || qobject_cast<QLineEdit*>(pChild)) && pChild->isEnabled())
+            names.insert(pChild->objectName().toStdString());
+    }
+    return names;
+}
+
+}  // namespace
+
+TEST_F(FormMainTest, StartUpShowsTheCzechTextsAndOnlyTheAlwaysEnabledControls)
+{
+    WriteSettings();
+    TFormMain& form = Open();
+
+    EXPECT_EQ(form.windowTitle(), QStringLiteral("Lodrevka 1.22"));
+    QTreeWidgetItem* pHeader = form.ListViewFiles->headerItem();
+    EXPECT_EQ(pHeader->text(0), QStringLiteral("Soubor"));
+    EXPECT_EQ(pHeader->text(1), QStringLiteral("Původní čas"));
+    EXPECT_EQ(pHeader->text(2), QStringLiteral("Nový čas"));
+    EXPECT_EQ(form.LabelMonth->text(), QStringLiteral("Měsíc"));
+    EXPECT_EQ(form.LabelSec->text(), QStringLiteral("Sek."));
+    EXPECT_EQ(form.LabelFileMask->text(), QStringLiteral("Soubory:"));
+    EXPECT_EQ(form.LabelFolder->text(), QStringLiteral("Složka: ") + QString::fromStdString(Photos()));
+    EXPECT_EQ(form.ButtonSelectFolder->text(), QStringLiteral("Vybrat složku..."));
+    EXPECT_EQ(form.ButtonApply->text(), Ui(15));
+    EXPECT_EQ(form.ButtonApply->toolTip(), Ui(32));
+    EXPECT_EQ(form.CheckBoxDTOriginal->toolTip(), QStringLiteral("Zapíše se do EXIF tagu \"DateTimeOriginal\""));
+    EXPECT_EQ(form.LabelExif->text(), Ui(28));
+    EXPECT_LT(form.LabelExif->geometry().right(), form.CheckBoxDT->x())
+        << "the right-aligned label grows to the left";
+    EXPECT_EQ(form.LabelRefFile1->text(), QStringLiteral("-"));
+
+    EXPECT_EQ(EnabledInputs(form), (std::set<std::string>{"ButtonSelectFolder", "EditMask", "ButtonHelp",
+                                                          "CheckBoxDT", "CheckBoxDTOriginal",
+                                                          "CheckBoxDTDigitized"}));
+    for (QCheckBox* pBox : {form.CheckBoxDT, form.CheckBoxDTOriginal, form.CheckBoxDTDigitized})
+        EXPECT_FALSE(pBox->isChecked());
+    EXPECT_EQ(form.EditMask->text(), QStringLiteral("*.jpg"));
+
+    EXPECT_EQ(hMainWindow, &form);
+    ASSERT_NE(pImageHeader, nullptr);
+    EXPECT_EQ(GlobalSize(pImageHeader), kImageHeaderSize);
+    EXPECT_FALSE(QApplication::overrideCursor()) << "the hourglass is gone after start-up";
+    EXPECT_TRUE(s_messages.empty());
+}
+
+TEST_F(FormMainTest, ControlsSitAtTheirDesignedPlaces)
+{
+    WriteSettings();
+    TFormMain& form = Open();
+    EXPECT_EQ(form.size(), QSize(800, 439));
+    EXPECT_EQ(form.minimumSize(), QSize(800, 210));
+    EXPECT_EQ(form.PanelControls->geometry(), QRect(0, 0, 800, 91));
+    EXPECT_EQ(form.ButtonSelectFolder->geometry(), QRect(4, 6, 93, 25));
+    EXPECT_EQ(form.EditMask->geometry(), QRect(158, 6, 41, 21));
+    EXPECT_EQ(form.ButtonApply->geometry(), QRect(553, 7, 208, 23));
+    EXPECT_EQ(form.ButtonHelp->geometry(), QRect(760, 7, 23, 23));
+    EXPECT_EQ(form.ButtonRefFile2->geometry(), QRect(4, 70, 125, 17));
+    EXPECT_EQ(form.LabelFolder->pos(), QPoint(6, 38));
+    EXPECT_EQ(form.CheckBoxDTDigitized->pos(), QPoint(669, 68));
+    EXPECT_EQ(form.BitBtnDayDown->geometry(), QRect(205, 7, 17, 14));
+    EXPECT_EQ(form.BitBtnDayUp->geometry(), QRect(221, 7, 17, 14));
+    EXPECT_EQ(form.BitBtnSecondUp->geometry(), QRect(413, 7, 17, 14));
+    EXPECT_EQ(form.LabelYear->geometry().center().x(), (279 + 295 + 16) / 2);
+    EXPECT_EQ(form.PanelClient->width(), 265);
+    EXPECT_EQ(form.Splitter->handleWidth(), 3);
+    EXPECT_EQ(form.ListViewFiles->columnWidth(1), 120);
+    EXPECT_EQ(form.ListViewFiles->columnWidth(2), 120);
+    EXPECT_EQ(form.ListViewFiles->selectionMode(), QAbstractItemView::ExtendedSelection);
+    EXPECT_EQ(form.TimerAutorepeat->interval(), 200);
+    EXPECT_EQ(form.findChild<QWidget*>("PaintBox"), form.PaintBox);
+    EXPECT_EQ(form.findChild<QWidget*>("ShapeBackground"), form.ShapeBackground);
+
+    // The glyphs: a black triangle 7 wide and 4 high on silver, the point up on Up buttons.
+    const QImage up = form.BitBtnMonthUp->icon().pixmap(9, 6).toImage();
+    const QImage down = form.BitBtnMonthDown->icon().pixmap(9, 6).toImage();
+    ASSERT_EQ(up.size(), QSize(9, 6));
+    const QRgb black = qRgb(0, 0, 0);
+    const QRgb silver = qRgb(0xC0, 0xC0, 0xC0);
+    EXPECT_EQ(up.pixel(4, 1), black);
+    EXPECT_EQ(up.pixel(3, 1), silver);
+    EXPECT_EQ(up.pixel(1, 4), black);
+    EXPECT_EQ(up.pixel(7, 4), black);
+    EXPECT_EQ(up.pixel(0, 4), silver);
+    EXPECT_EQ(up.pixel(4, 5), silver);
+    EXPECT_EQ(down.pixel(1, 1), black);
+    EXPECT_EQ(down.pixel(4, 4), black);
+    EXPECT_EQ(down.pixel(3, 4), silver);
+}
+
+TEST_F(FormMainTest, CloseAsksOnlyWithUnsavedChangesAndCancelKeepsTheWindow)
+{
+    WriteSettings();
+    TFormMain& form = Open();
+    form.m_bChanged = true;
+    s_nAnswer = IDCANCEL;
+    EXPECT_FALSE(form.close());
+    EXPECT_TRUE(form.isVisible());
+    ASSERT_EQ(s_messages.size(), 1u);
+    EXPECT_EQ(s_messages[0].strText, UiStrings[19]);
+    EXPECT_EQ(s_messages[0].strCaption, "Varování");
+    EXPECT_EQ(s_messages[0].buttons, MsgButtons::OkCancel);
+    EXPECT_EQ(s_messages[0].icon, MsgIcon::None);
+    EXPECT_TRUE(form.m_bChanged);
+    EXPECT_NE(pImageHeader, nullptr) << "a cancelled close frees nothing";
+
+    s_nAnswer = IDOK;
+    EXPECT_TRUE(form.close());
+    EXPECT_FALSE(form.isVisible());
+    EXPECT_EQ(s_messages.size(), 2u);
+    EXPECT_EQ(pImageHeader, nullptr);
+    EXPECT_EQ(pImageBits, nullptr);
+
+    // Without unsaved changes nothing is asked.
+    m_pForm.reset();
+    s_messages.clear();
+    TFormMain& second = Open();
+    EXPECT_NE(pImageHeader, nullptr) << "allocated again by the next start";
+    EXPECT_TRUE(second.close());
+    EXPECT_TRUE(s_messages.empty());
+}
+
+TEST_F(FormMainTest, EscapingExceptionsAreShownWithAClosingFullStop)
+{
+    WriteSettings();
+    TFormMain& form = Open();
+    Guarded(&form, [] { throw ExNormal("Error reading file /x/a.jpg"); });
+    Guarded(&form, [] { throw ExCritical("Disk full."); });
+    Guarded(&form, [] { throw std::runtime_error(""); });
+    ASSERT_EQ(s_messages.size(), 3u);
+    EXPECT_EQ(s_messages[0].strText, "Error reading file /x/a.jpg.");
+    EXPECT_EQ(s_messages[0].strCaption, "Tirnavex");
+    EXPECT_EQ(s_messages[0].buttons, MsgButtons::Ok);
+    EXPECT_EQ(s_messages[0].icon, MsgIcon::Error);
+    EXPECT_EQ(s_messages[1].strText, "Disk full.");
+    EXPECT_EQ(s_messages[2].strText, ".");
+    EXPECT_TRUE(form.isVisible());
+}
+
+namespace {
+
+class EventSpy : public QObject {
+public:
+    int m_nImageReady = 0;
+    bool eventFilter(QObject*, QEvent* pEvent) override
+    {
+        m_nImageReady += pEvent->type() == static_cast<QEvent::Type>(WM_IMAGEREADY);
+        return false;
+    }
+};
+
+}  // namespace
+
+TEST_F(FormMainTest, ImageReadyFromAnotherThreadReachesTheWindow)
+{
+    WriteSettings();
+    TFormMain& form = Open();
+    EventSpy spy;
+    form.installEventFilter(&spy);
+    ASSERT_NE(g_pfnPostImageReady, nullptr);
+    std::thread worker([] { g_pfnPostImageReady(hMainWindow); });
+    worker.join();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(spy.m_nImageReady, 1);
+}

@@ -1,0 +1,251 @@
+// The file list: scan, sorting by column, selection with the preview request, folder button.
+#include "FormFixture.h"
+
+#include "LogCapture.h"
+#include "app/Ulang.h"
+#include "app/Upreview.h"
+#include "tree/FTree.h"
+#include "tx/UTxUtils.h"
+
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+#include <QToolButton>
+
+#include <algorithm>
+#include <cstring>
+
+using FileListTest = FormFixture;
+
+namespace {
+
+std::string RequestedPath()
+{
+    std::lock_guard<std::mutex> lock(hPathMutex);
+    return szRequestPath;
+}
+
+// Whether a preview was requested since the last call.
+bool Requested()
+{
+    const bool bSet = hRequestEvent.IsSet();
+    hRequestEvent.Reset();
+    return bSet;
+}
+
+}  // namespace
+
+TEST_F(FileListTest, ScanListsTheMatchingFilesOfTheFolderOnly)
+{
+    Photo("a.jpg", 2006, 12, 24, 17, 5, 9);
+    Photo("B.JPG", 2006, 7, 1, 8, 0, 0);
+    Photo("d.png", 2006, 7, 1);
+    std::filesystem::create_directories(Photos() + "/c.jpg");
+    std::filesystem::create_directories(Photos() + "/sub");
+    Photo("sub/e.jpg", 2006, 7, 1);
+    WriteSettings();
+
+    LogCapture log;
+    g_Log.ConnectReceiver();
+    TFormMain& form = Open();
+    const std::vector<std::string> records = log.Texts();
+    g_Log.ConnectReceiver();  // the receiver goes with the capture
+
+    QStringList names = Column(0);
+    names.sort();
+    EXPECT_EQ(names, (QStringList{"B.JPG", "a.jpg"}));
+    EXPECT_EQ(Row("a.jpg")->text(1), Text(Local(2006, 12, 24, 17, 5, 9)));
+    EXPECT_EQ(Row("B.JPG")->text(1), Text(Local(2006, 7, 1, 8, 0, 0)));
+    EXPECT_EQ(Column(2), (QStringList{" ", " "}));
+    const COneFile& file = *TFormMain::FileOfRow(Row("a.jpg"));
+    EXPECT_TRUE(file.m_ftOriginal == Local(2006, 12, 24, 17, 5, 9));
+    EXPECT_TRUE(file.m_ftNew == file.m_ftOriginal);
+    EXPECT_EQ(file.m_dwFlags, 0u);
+    EXPECT_STREQ(form.FullPath(file).Text(), (Photos() + "/a.jpg").c_str());
+    EXPECT_FALSE(form.ButtonApply->isEnabled());
+    EXPECT_TRUE(log.Listening());
+    EXPECT_NE(std::find(records.begin(), records.end(), "Found file a.jpg"), records.end());
+    EXPECT_NE(std::find(records.begin(), records.end(), "Found file B.JPG"), records.end());
+
+    // Another mask, an odd mask, a missing folder: the list follows, without a word.
+    form.EditMask->setText("*.png");
+    form.ScanFolder();
+    EXPECT_EQ(Column(0), QStringList{"d.png"});
+    form.EditMask->setText("[*?\\");
+    form.ScanFolder();
+    EXPECT_EQ(Column(0), QStringList{});
+    form.EditMask->setText("*");
+    form.m_strFolder = (Photos() + "/missing").c_str();
+    form.ScanFolder();
+    EXPECT_EQ(Column(0), QStringList{});
+    EXPECT_TRUE(s_messages.empty());
+}
+
+TEST_F(FileListTest, ColumnClicksSortByNameBothWaysAndByTimeAscending)
+{
+    Photo("b.jpg", 2006, 3, 1);
+    Photo("C.jpg", 2006, 1, 1);
+    Photo("a.jpg", 2006, 2, 1);
+    WriteSettings();
+    TFormMain& form = Open();
+    Select({"C.jpg"});
+    form.BitBtnYearUp->click();  // C: 2007, the latest new time
+
+    form.ListViewFilesColumnClick(0);
+    EXPECT_EQ(Column(0), (QStringList{"a.jpg", "b.jpg", "C.jpg"}));
+    form.ListViewFilesColumnClick(0);
+    EXPECT_EQ(Column(0), (QStringList{"C.jpg", "b.jpg", "a.jpg"}));
+    form.ListViewFilesColumnClick(0);
+    EXPECT_EQ(Column(0), (QStringList{"a.jpg", "b.jpg", "C.jpg"}));
+    for (int i = 0; i < 2; ++i) {
+        form.ListViewFilesColumnClick(1);
+        EXPECT_EQ(Column(0), (QStringList{"C.jpg", "a.jpg", "b.jpg"}));
+    }
+    for (int i = 0; i < 2; ++i) {
+        form.ListViewFilesColumnClick(2);
+        EXPECT_EQ(Column(0), (QStringList{"a.jpg", "b.jpg", "C.jpg"}));
+    }
+    EXPECT_TRUE(Row("C.jpg")->isSelected()) << "sorting keeps the selection";
+
+    // A click on the header goes the same way; the sort order survives a rescan, the rows do not
+    // get sorted by it.
+    QTest::mouseClick(form.ListViewFiles->header()->viewport(), Qt::LeftButton, {},
+                      QPoint(form.ListViewFiles->header()->sectionViewportPosition(0) + 5, 5));
+    EXPECT_EQ(form.m_nSortMode, SORT_BY_NAME_ASC);
+    form.ScanFolder();
+    EXPECT_EQ(form.m_nSortMode, SORT_BY_NAME_ASC);
+}
+
+TEST_F(FileListTest, SelectionRequestsThePreviewOfTheTopRowOnceAndRefreshesTheButtons)
+{
+    Photo("a.jpg", 2006, 1, 1);
+    Photo("b.jpg", 2006, 1, 2);
+    Photo("c.jpg", 2006, 1, 3);
+    WriteSettings();
+    Requested();  // left over from earlier tests
+    TFormMain& form = Open();
+    EXPECT_FALSE(Requested()) << "nothing is selected after the scan";
+
+    Select({"b.jpg"});
+    EXPECT_TRUE(Requested());
+    EXPECT_EQ(RequestedPath(), Photos() + "/b.jpg");
+    EXPECT_TRUE(form.ButtonGetExif->isEnabled());
+    EXPECT_TRUE(form.BitBtnHourUp->isEnabled());
+    Select({"a.jpg"});
+    EXPECT_TRUE(Requested());
+    Select({"b.jpg"});
+    EXPECT_TRUE(Requested());
+    EXPECT_EQ(RequestedPath(), Photos() + "/b.jpg");
+
+    // Adding a row below keeps the top row: no new request. Two rows: one-row buttons go off.
+    Row("c.jpg")->setSelected(true);
+    EXPECT_FALSE(Requested());
+    EXPECT_FALSE(form.ButtonRefFile1->isEnabled());
+    EXPECT_TRUE(form.ButtonTimeFromExif->isEnabled());
+
+    // Everything unselected: every button that needs a row goes off at once.
+    form.ListViewFiles->clearSelection();
+    EXPECT_FALSE(form.ButtonTimeFromExif->isEnabled());
+    EXPECT_FALSE(form.BitBtnSecondDown->isEnabled());
+    EXPECT_FALSE(form.ButtonGetExif->isEnabled());
+    Select({"b.jpg"});
+    EXPECT_FALSE(Requested()) << "the same file is not requested twice in a row";
+
+    // A rescan forgets the last request; the same file is requested again after it.
+    form.ScanFolder();
+    Select({"b.jpg"});
+    EXPECT_TRUE(Requested());
+}
+
+TEST_F(FileListTest, APathTooLongForTheRequestIsNotRequested)
+{
+    std::string strDeep = Photos();
+    while (strDeep.size() < 520)
+        strDeep += "/" + std::string(60, 'd');
+    std::filesystem::create_directories(strDeep);
+    std::ofstream(strDeep + "/long.jpg") << "x";
+    WriteSettings();
+    TFormMain& form = Open();
+    form.m_strFolder = strDeep.c_str();
+    form.ScanFolder();
+    {
+        std::lock_guard<std::mutex> lock(hPathMutex);
+        std::strcpy(szRequestPath, "before");
+    }
+    Requested();
+    Select({"long.jpg"});
+    EXPECT_FALSE(Requested());
+    EXPECT_EQ(RequestedPath(), "before");
+}
+
+namespace {
+
+TxString g_strChosen;
+int g_nTreeShown = 0;
+TxString g_strOffered;
+
+int ChooseFolder(TFormTree& form)
+{
+    ++g_nTreeShown;
+    g_strOffered = form.m_strFolder;
+    if (g_strChosen.IsEmpty())
+        return 2;
+    form.m_strFolder = g_strChosen;
+    return 1;
+}
+
+}  // namespace
+
+TEST_F(FileListTest, FolderButtonAsksAboutUnsavedChangesAndRescans)
+{
+    Photo("a.jpg", 2006, 1, 1);
+    std::filesystem::create_directories(m_folder.File("Other"));
+    std::ofstream(m_folder.File("Other/x.jpg")) << "x";
+    WriteSettings();
+    TFormMain& form = Open();
+    FormTree = new TFormTree(&form);
+    TFormTree::s_pfnModalHook = &ChooseFolder;
+    g_nTreeShown = 0;
+
+    // Unsaved changes and Cancel: nothing changes, the chooser is not even shown.
+    Select({"a.jpg"});
+    form.BitBtnDayUp->click();
+    s_nAnswer = IDCANCEL;
+    g_strChosen = m_folder.File("Other").c_str();
+    form.ButtonSelectFolder->click();
+    ASSERT_EQ(s_messages.size(), 1u);
+    EXPECT_EQ(s_messages[0].strText, UiStrings[22]);
+    EXPECT_EQ(s_messages[0].strCaption, UiStrings[20]);
+    EXPECT_EQ(s_messages[0].buttons, MsgButtons::OkCancel);
+    EXPECT_EQ(g_nTreeShown, 0);
+    EXPECT_EQ(Column(0), QStringList{"a.jpg"});
+    EXPECT_NE(Column(2), QStringList{" "});
+    EXPECT_TRUE(form.m_bChanged);
+
+    // OK, then the chooser is cancelled: still nothing changes.
+    s_nAnswer = IDOK;
+    g_strChosen = TxString();
+    form.ButtonSelectFolder->click();
+    EXPECT_EQ(g_nTreeShown, 1);
+    EXPECT_STREQ(g_strOffered.Text(), Photos().c_str());
+    EXPECT_TRUE(form.m_bChanged);
+
+    // OK and a folder: the new folder is listed and the changes are gone.
+    g_strChosen = m_folder.File("Other").c_str();
+    form.ButtonSelectFolder->click();
+    EXPECT_EQ(Column(0), QStringList{"x.jpg"});
+    EXPECT_FALSE(form.m_bChanged);
+    EXPECT_EQ(form.LabelFolder->text(), QStringLiteral("Složka: ") + QString::fromStdString(m_folder.File("Other")));
+
+    // Without changes nothing is asked.
+    s_messages.clear();
+    form.ButtonSelectFolder->click();
+    EXPECT_TRUE(s_messages.empty());
+    EXPECT_EQ(g_nTreeShown, 3);
+
+    TFormTree::s_pfnModalHook = nullptr;
+    delete FormTree;
+    FormTree = nullptr;
+}

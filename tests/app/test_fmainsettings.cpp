@@ -1,0 +1,118 @@
+// The settings file: read at start-up, written at close, defaults, odd contents.
+#include "FormFixture.h"
+
+#include "app/Fmain.h"
+
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+
+#include <fstream>
+#include <sstream>
+
+using SettingsTest = FormFixture;
+
+namespace {
+
+// The keys of a settings file in the order they appear.
+std::vector<std::string> Keys(const std::string& strText)
+{
+    std::vector<std::string> keys;
+    std::istringstream in(strText);
+    for (std::string line; std::getline(in, line);)
+        keys.push_back(line.substr(0, line.find('=')));
+    return keys;
+}
+
+}  // namespace
+
+TEST_F(SettingsTest, StoredValuesAreAppliedAtStartAndWrittenBackAtClose)
+{
+    Photo("a.jpeg", 2006, 1, 1);
+    Photo("b.jpg", 2006, 1, 1);
+    WriteSettings("Left=$20\nTop=0x30\nWidth=900\nHeight=500\nImgPanelWidth=300\nColWidth1=150\n"
+                  "ColWidth2=12px\n",
+                  "Mask=*.jpeg\n");
+    TFormMain& form = Open();
+    EXPECT_EQ(form.pos(), QPoint(32, 48));
+    EXPECT_EQ(form.size(), QSize(900, 500));
+    EXPECT_EQ(form.PanelClient->width(), 300);
+    EXPECT_EQ(form.ListViewFiles->columnWidth(1), 150);
+    EXPECT_EQ(form.ListViewFiles->columnWidth(2), 120) << "an invalid number counts as missing";
+    EXPECT_EQ(form.EditMask->text(), QStringLiteral("*.jpeg"));
+    EXPECT_EQ(Column(0), QStringList{"a.jpeg"});
+
+    form.EditMask->setText("*.JPG");  // edited without a rescan: still saved
+    form.resize(820, 450);
+    EXPECT_TRUE(form.close());
+    const std::string strText = TempFolder::Read(IniPath());
+    // Keys already in the file are rewritten where they stand; a new one joins its section.
+    EXPECT_EQ(Keys(strText), (std::vector<std::string>{"[Form]", "Left", "Top", "Width", "Height",
+                                                       "ImgPanelWidth", "ColWidth1", "ColWidth2",
+                                                       "ColWidth0", "[Settings]", "Folder", "Mask"}))
+        << strText;
+    EXPECT_NE(strText.find("Left=32\n"), std::string::npos) << strText;
+    EXPECT_NE(strText.find("Width=820\n"), std::string::npos) << strText;
+    EXPECT_NE(strText.find("ColWidth2=120\n"), std::string::npos) << strText;
+    EXPECT_NE(strText.find("Mask=*.JPG\n"), std::string::npos) << strText;
+    EXPECT_NE(strText.find("Folder=" + Photos() + "\n"), std::string::npos) << strText;
+}
+
+TEST_F(SettingsTest, AMissingFileGivesTheDesignDefaultsAndCloseWritesAllTenKeys)
+{
+    TFormMain& form = Open();
+    EXPECT_EQ(form.size(), QSize(800, 439));
+    EXPECT_EQ(form.PanelClient->width(), 265);
+    EXPECT_EQ(form.EditMask->text(), QStringLiteral("*.jpg"));
+    EXPECT_STREQ(form.m_strFolder.Text(), ExecutableFolder().Text());
+    EXPECT_TRUE(form.close());
+    const std::vector<std::string> keys = Keys(TempFolder::Read(IniPath()));
+    EXPECT_EQ(keys, (std::vector<std::string>{"[Form]", "Left", "Top", "Width", "Height", "ImgPanelWidth",
+                                              "ColWidth0", "ColWidth1", "ColWidth2", "[Settings]", "Mask",
+                                              "Folder"}));
+}
+
+TEST_F(SettingsTest, OddContentsGiveDefaultsOrLimitsNeverACrash)
+{
+    WriteSettings("Width=100\nHeight=-7\nLeft=99999999999\nImgPanelWidth=-5\nColWidth1=2147483647\n");
+    TFormMain& form = Open();
+    EXPECT_EQ(form.width(), 800) << "the minimum width holds";
+    EXPECT_EQ(form.height(), 210) << "the minimum height holds";
+    EXPECT_GE(form.PanelClient->width(), 0);
+    EXPECT_STREQ(form.m_strFolder.Text(), Photos().c_str());
+    m_pForm.reset();
+
+    std::ofstream(IniPath(), std::ios::binary | std::ios::trunc) << std::string("\0\xff[Form\nWidth\n=\x01", 14);
+    TFormMain& second = Open();
+    EXPECT_EQ(second.size(), QSize(800, 439));
+    EXPECT_EQ(second.EditMask->text(), QStringLiteral("*.jpg"));
+    m_pForm.reset();
+
+    // An empty folder stays empty: the listing then comes from the root.
+    std::ofstream(IniPath(), std::ios::trunc) << "[Settings]\nFolder=\nMask=velmora-no-such-*\n";
+    TFormMain& third = Open();
+    EXPECT_STREQ(third.m_strFolder.Text(), "");
+    EXPECT_EQ(third.LabelFolder->text(), QStringLiteral("Složka: "));
+}
+
+TEST_F(SettingsTest, SettingsThatCannotBeWrittenAreReportedAndTheWindowStillCloses)
+{
+    const std::string strBlocker = m_folder.Write("blocker", "a file, not a folder");
+    const std::string strIni = strBlocker + "/velmora.ini";
+    TFormMain::SetSettingsPath(strIni.c_str());
+    TFormMain& form = Open();
+    form.m_bChanged = true;
+    EXPECT_TRUE(form.close());
+    ASSERT_EQ(s_messages.size(), 2u);  // the close question, then the failure
+    EXPECT_EQ(s_messages[1].strText, "Unable to write to " + strIni + ".");
+    EXPECT_EQ(s_messages[1].strCaption, "Tirnavex");
+    EXPECT_EQ(s_messages[1].icon, MsgIcon::Error);
+    EXPECT_FALSE(form.isVisible());
+}
+
+TEST(SettingsPath, IsTheProgramPathWithIniInPlaceOfItsExtension)
+{
+    TFormMain::SetSettingsPath("");
+    const std::string strExe = GetModuleFileNameA();
+    EXPECT_STREQ(TFormMain::SettingsPath().Text(), (strExe + ".ini").c_str());  // test_fmain has none
+}
