@@ -2,6 +2,9 @@
 // English texts (replaced by the Czech ones when the window is first shown).
 #include "Fmain.h"
 
+#include "../platform/wintime.h"
+#include "Uutils.h"
+
 #include <QCheckBox>
 #include <QFrame>
 #include <QHeaderView>
@@ -15,6 +18,8 @@
 #include <QToolButton>
 #include <QTreeWidget>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 namespace {
 
@@ -85,6 +90,19 @@ const PairLayout kPairs[] = {
     {&TFormMain::BitBtnSecondDown, &TFormMain::BitBtnSecondUp, "BitBtnSecondDown", "BitBtnSecondUp",
      &TFormMain::LabelSec, "LabelSec", "Sec", 397},
 };
+
+// The width a time column needs for a time text of the user's locale in the list's font; the
+// designed width when that is enough.
+int TimeColumnWidth(const QWidget* pList)
+{
+    const SYSTEMTIME st{2006, 12, 0, 28, 20, 58, 58, 0};  // wide digits
+    FILETIME ft{};
+    char szText[100] = "";
+    if (SystemTimeToFileTime(&st, &ft))
+        FileTimeToText(ft, szText, sizeof szText);
+    const int nTextWidth = pList->fontMetrics().horizontalAdvance(QString::fromUtf8(szText)) + 14;
+    return std::max(kTimeColumnWidth, nTextWidth);
+}
 
 QToolButton* MakeShiftButton(QWidget* pParent, const char* pszName, int nLeft, bool bUp)
 {
@@ -183,8 +201,9 @@ void TFormMain::CreateControls()
     pHeader->setSectionResizeMode(0, QHeaderView::Stretch);  // "File" takes the rest of the width
     pHeader->setSectionResizeMode(1, QHeaderView::Interactive);
     pHeader->setSectionResizeMode(2, QHeaderView::Interactive);
-    pHeader->resizeSection(1, kTimeColumnWidth);
-    pHeader->resizeSection(2, kTimeColumnWidth);
+    // Designed 120 wide; wider where the locale's time text in this font needs more.
+    pHeader->resizeSection(1, TimeColumnWidth(ListViewFiles));
+    pHeader->resizeSection(2, TimeColumnWidth(ListViewFiles));
 
     Splitter->addWidget(PanelClient);
     Splitter->addWidget(ListViewFiles);
