@@ -15,8 +15,8 @@ namespace {
 constexpr int kReplyTimeoutMs = 1000;
 
 // The runtime folder: $XDG_RUNTIME_DIR when it names a folder, else /tmp/velmora-<uid>,
-// created private to this user. Empty when neither can be had safely.
-std::string RuntimeFolder()
+// private to this user (created when bCreate). Empty when neither can be had safely.
+std::string RuntimeFolder(bool bCreate)
 {
     const char* pszRuntime = std::getenv("XDG_RUNTIME_DIR");
     struct stat st {};
@@ -24,7 +24,7 @@ std::string RuntimeFolder()
         S_ISDIR(st.st_mode))
         return pszRuntime;
     std::string folder = "/tmp/velmora-" + std::to_string(getuid());
-    if (mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST)
+    if (bCreate && mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST)
         return std::string();
     // Somebody else's folder, or one others may write to, is not used.
     if (lstat(folder.c_str(), &st) != 0 || !S_ISDIR(st.st_mode) || st.st_uid != getuid() ||
@@ -43,18 +43,23 @@ std::string SocketName(const char* psz)
     return name;
 }
 
-}  // namespace
-
-std::string LogReceiverSocketPath(const char* pszClass, const char* pszTitle)
+std::string SocketPath(const char* pszClass, const char* pszTitle, bool bCreate)
 {
     const int saved = errno;
-    std::string folder = RuntimeFolder();
+    std::string folder = RuntimeFolder(bCreate);
     errno = saved;
     if (folder.empty())
         return std::string();
     if (folder.back() != '/')
         folder += '/';
     return folder + SocketName(pszClass) + "-" + SocketName(pszTitle) + ".sock";
+}
+
+}  // namespace
+
+std::string LogReceiverSocketPath(const char* pszClass, const char* pszTitle)
+{
+    return SocketPath(pszClass, pszTitle, true);
 }
 
 bool FillSocketAddress(const std::string& path, sockaddr_un* pAddress)
@@ -79,7 +84,8 @@ bool LogReceiverLink::Connect(const char* pszClass, const char* pszTitle)
     const int saved = errno;
     Disconnect();
     sockaddr_un address{};
-    if (FillSocketAddress(LogReceiverSocketPath(pszClass, pszTitle), &address)) {
+    // A sender creates nothing: without the folder there is no receiver either.
+    if (FillSocketAddress(SocketPath(pszClass, pszTitle, false), &address)) {
         const int hSocket = socket(AF_UNIX, SOCK_SEQPACKET | SOCK_CLOEXEC, 0);
         if (hSocket >= 0) {
             if (connect(hSocket, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0)
@@ -97,11 +103,8 @@ bool LogReceiverLink::Send(const void* pData, std::size_t cbData)
     if (m_hSocket < 0)
         return false;
     const int saved = errno;
-    // A reply that came after an earlier time-out is dropped first.
     char reply = 0;
-    while (recv(m_hSocket, &reply, 1, MSG_DONTWAIT) > 0) {
-    }
-    bool bOk = send(m_hSocket, pData, cbData, MSG_NOSIGNAL) == static_cast<ssize_t>(cbData);
+    bool bOk = send(m_hSocket, pData, cbData, MSG_NOSIGNAL | MSG_DONTWAIT) == static_cast<ssize_t>(cbData);
     if (bOk) {
         pollfd pfd{m_hSocket, POLLIN, 0};
         int ready;
@@ -109,9 +112,11 @@ bool LogReceiverLink::Send(const void* pData, std::size_t cbData)
             ready = poll(&pfd, 1, kReplyTimeoutMs);
         } while (ready < 0 && errno == EINTR);
         bOk = ready > 0 && recv(m_hSocket, &reply, 1, MSG_DONTWAIT) == 1;
-    } else if (errno == EPIPE || errno == ECONNRESET || errno == ENOTCONN) {
-        Disconnect();  // the receiver has gone
     }
+    // A receiver that has gone, or has not answered within the second, gets nothing more:
+    // otherwise a hung receiver would hold up every log call for a second.
+    if (!bOk)
+        Disconnect();
     errno = saved;
     return bOk;
 }

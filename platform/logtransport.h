@@ -28,6 +28,7 @@ public:
     bool Connect(const char* pszClass, const char* pszTitle);  // true when a receiver answers
     bool IsConnected() const { return m_hSocket >= 0; }
     // Sends cbData bytes (the text and its zero) and waits for the reply; false on failure.
+    // A failed send or a missing reply ends the link: a hung receiver costs one second once.
     bool Send(const void* pData, std::size_t cbData);
     void Disconnect();
 

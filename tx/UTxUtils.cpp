@@ -143,10 +143,11 @@ void CLog::WriteWrapped(char* pszText, const char* pszTag)
 void CLog::WriteRecord(const char* pszText, const char* pszTag)
 {
     const unsigned tid = ThreadId();
+    const char* pszApp = m_settings.AppIdentifier ? m_settings.AppIdentifier : "";
     if (m_bReceiverFound) {
         const int n = pszTag
-            ? std::snprintf(s_szRecord, sizeof s_szRecord, "%s %08x %4s  %s", m_settings.AppIdentifier, tid, pszTag, pszText)
-            : std::snprintf(s_szRecord, sizeof s_szRecord, "%s %08x       %s", m_settings.AppIdentifier, tid, pszText);
+            ? std::snprintf(s_szRecord, sizeof s_szRecord, "%s %08x %4s  %s", pszApp, tid, pszTag, pszText)
+            : std::snprintf(s_szRecord, sizeof s_szRecord, "%s %08x       %s", pszApp, tid, pszText);
         if (n >= 0) {
             const std::size_t len = std::strlen(s_szRecord);  // cut to the buffer when longer
             m_receiver.Send(s_szRecord, len + 1);

@@ -91,8 +91,10 @@ TEST(LogTransport, NoReceiverOrAGoneOneFailsQuietly)
         LogReceiverServer server;
         ASSERT_TRUE(server.Listen(kLogReceiverClass, kLogReceiverTitle));
         ASSERT_TRUE(link.Connect(kLogReceiverClass, kLogReceiverTitle));
-        // Nobody serves: the reply does not come within the second.
+        // Nobody serves: the reply does not come within the second, and the link ends.
         EXPECT_FALSE(link.Send("x", 2));
+        EXPECT_FALSE(link.IsConnected());
+        ASSERT_TRUE(link.Connect(kLogReceiverClass, kLogReceiverTitle));
     }
     // The receiver has ended: sending fails without a SIGPIPE ending this program.
     EXPECT_FALSE(link.Send("x", 2));
