@@ -31,5 +31,6 @@ public:
 // after the log record "Throwing exception: %s". Returns without raising when there is none.
 void ThrowLastError(bool bCritical);
 
-// Formats catalogue entry nIndex with pszPath into a 300-character buffer and raises ExNormal.
+// Fills pszPath into catalogue entry nIndex ("%s") and raises ExNormal. The message holds the
+// whole path, however long.
 [[noreturn]] void ThrowCatalogueMessage(int nIndex, const char* pszPath);
