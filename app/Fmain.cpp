@@ -119,6 +119,7 @@ void TFormMain::FormShow()
     LoadSettings();
     ScanFolder();
     RequestPreview();
+    StartPreviewWorker();
     UpdateControls();
 }
 
@@ -197,6 +198,7 @@ bool TFormMain::FormCloseQuery()
         ShowMessageBox(this, UiStrings[19], UiStrings[20], MsgButtons::OkCancel, MsgIcon::None) != IDOK)
         return false;
     TimerAutorepeat->stop();
+    StopPreviewWorker();
     // Settings that cannot be written are reported, and the window closes all the same: the
     // program can always be closed. The report waits until the image lock is released, since
     // the message box lets the preview pane repaint.

@@ -8,6 +8,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <cstdlib>
 #include <cstring>
 #include <system_error>
 #include <thread>
@@ -17,6 +18,7 @@ PreviewDecoder g_pfnPreviewDecoder = DecodePreviewImage;
 namespace {
 
 constexpr int kStopPauses = 100;
+constexpr int kExitPauses = 10;
 constexpr auto kStopPause = std::chrono::milliseconds(100);
 constexpr std::uint32_t kStartWaitMs = 1000;
 
@@ -57,6 +59,31 @@ bool DecodeRequest(const char* pszPath)
     if (ProvidePixelBlock(dwCount))
         g_pfnPreviewDecoder(pImageHeader, pImageBits, pszPath, nullptr);
     return true;
+}
+
+// Asks the worker to end and tests every 100 ms, nPauses times at most, whether it has. The
+// thread object is never left joinable: it is joined when the worker has ended and released
+// otherwise (the worker then finishes on its own without touching anything shared).
+void StopWorkerWithin(int nPauses)
+{
+    hStopEvent.Set();
+    for (int i = 0; hRunningEvent.IsSet() && i < nPauses; ++i)
+        std::this_thread::sleep_for(kStopPause);
+    if (!hWorkerThread.joinable())
+        return;
+    if (!hRunningEvent.IsSet() && g_bWorkerDone)
+        hWorkerThread.join();  // it has left its loop: only its return is waited for
+    else {
+        TX_LOG("StopPreviewWorker: the worker has not ended in time and is left to finish");
+        hWorkerThread.detach();
+    }
+}
+
+// A program that ends without closing its main window still stops the worker, briefly, so
+// that the thread object is not destroyed while joinable.
+void StopWorkerAtExit()
+{
+    StopWorkerWithin(kExitPauses);
 }
 
 }  // namespace
@@ -117,6 +144,8 @@ void StartPreviewWorker()
         // counts as running, so it is left to end on its own.
         hWorkerThread.detach();
     }
+    static const bool bExitHandler = std::atexit(StopWorkerAtExit) == 0;
+    (void)bExitHandler;
     g_bWorkerDone = false;
     try {
         hWorkerThread = std::thread([] { PreviewWorker(nullptr); });
@@ -129,15 +158,5 @@ void StartPreviewWorker()
 
 void StopPreviewWorker()
 {
-    hStopEvent.Set();
-    for (int i = 0; hRunningEvent.IsSet() && i < kStopPauses; ++i)
-        std::this_thread::sleep_for(kStopPause);
-    if (!hWorkerThread.joinable())
-        return;
-    if (!hRunningEvent.IsSet() && g_bWorkerDone)
-        hWorkerThread.join();  // it has left its loop: only its return is waited for
-    else {
-        TX_LOG("StopPreviewWorker: the worker has not ended in time and is left to finish");
-        hWorkerThread.detach();
-    }
+    StopWorkerWithin(kStopPauses);
 }
