@@ -11,6 +11,8 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QCoreApplication>
+#include <QDesktopServices>
+#include <QUrl>
 #include <QFrame>
 #include <QHeaderView>
 #include <QImage>
@@ -202,3 +204,32 @@ TEST_F(FormMainTest, ImageReadyFromAnotherThreadReachesTheWindow)
     QCoreApplication::processEvents();
     EXPECT_EQ(spy.m_nImageReady, 1);
 }
+
+namespace {
+
+class UrlSpy : public QObject {
+    Q_OBJECT
+public:
+    QList<QUrl> m_urls;
+public slots:
+    void Open(const QUrl& url) { m_urls << url; }
+};
+
+}  // namespace
+
+TEST_F(FormMainTest, HelpButtonOpensTheHelpFileBesideTheProgram)
+{
+    WriteSettings();
+    TFormMain& form = Open();
+    UrlSpy spy;
+    QDesktopServices::setUrlHandler(QStringLiteral("file"), &spy, "Open");
+    form.ButtonHelp->click();
+    QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
+    const std::string strHelp = std::string(ExecutableFolder().Text()) + "/Velmora.chm";
+    ASSERT_EQ(spy.m_urls.size(), 1);
+    EXPECT_EQ(spy.m_urls[0], QUrl::fromLocalFile(QString::fromStdString(strHelp)));
+    EXPECT_TRUE(std::filesystem::is_regular_file(strHelp)) << "the build puts the help page there";
+    EXPECT_TRUE(s_messages.empty());
+}
+
+#include "test_fmain.moc"

@@ -16,6 +16,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <fstream>
 
 using FileListTest = FormFixture;
 
@@ -64,6 +65,20 @@ TEST_F(FileListTest, ScanListsTheMatchingFilesOfTheFolderOnly)
     EXPECT_TRUE(log.Listening());
     EXPECT_NE(std::find(records.begin(), records.end(), "Found file a.jpg"), records.end());
     EXPECT_NE(std::find(records.begin(), records.end(), "Found file B.JPG"), records.end());
+
+    // A name that is not UTF-8 is listed, and its path keeps the name's own bytes.
+    const std::string strOdd = "odd\xff\xfe.jpg";
+    std::ofstream(Photos() + "/" + strOdd) << "x";
+    form.ScanFolder();
+    ASSERT_EQ(form.ListViewFiles->topLevelItemCount(), 3);
+    const COneFile* pOdd = nullptr;
+    for (int i = 0; i < 3; ++i) {
+        const COneFile* pFile = TFormMain::FileOfRow(form.ListViewFiles->topLevelItem(i));
+        if (strOdd == pFile->m_strName.Text())
+            pOdd = pFile;
+    }
+    ASSERT_NE(pOdd, nullptr);
+    EXPECT_EQ(form.FullPath(*pOdd).Text(), Photos() + "/" + strOdd);
 
     // Another mask, an odd mask, a missing folder: the list follows, without a word.
     form.EditMask->setText("*.png");
