@@ -4,6 +4,7 @@
 #include "platform/logtransport.h"
 #include "tx/UTxUtils.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
@@ -108,12 +109,12 @@ Tiff& Tiff::RawNext(int ifd, std::uint32_t offset)
     return *this;
 }
 
-std::uint32_t Tiff::DataOffset(int ifd, std::uint16_t tag) const
+Tiff& Tiff::SortEntries()
 {
-    for (const Entry& e : m_ifds.at(ifd).entries)
-        if (e.tag == tag)
-            return e.dataOffset;
-    return 0;
+    for (Ifd& ifd : m_ifds)
+        std::stable_sort(ifd.entries.begin(), ifd.entries.end(),
+                         [](const Entry& a, const Entry& b) { return a.tag < b.tag; });
+    return *this;
 }
 
 Bytes Tiff::Build()

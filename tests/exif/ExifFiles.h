@@ -42,10 +42,10 @@ public:
     Tiff& Next(int ifd, int target);                   // next-IFD link
     Tiff& RawNext(int ifd, std::uint32_t offset);      // next-IFD offset taken as it is
     Tiff& IfdZeroOffset(std::uint32_t offset) { m_ifd0Offset = offset; return *this; }
+    Tiff& SortEntries();  // each IFD's entries in ascending tag order, as TIFF wants them
 
     Bytes Build();
     std::uint32_t IfdOffset(int ifd) const { return m_offsets.at(ifd); }  // after Build
-    std::uint32_t DataOffset(int ifd, std::uint16_t tag) const;           // after Build
 
     Bytes U16(std::uint32_t v) const;
     Bytes U32(std::uint32_t v) const;
@@ -59,7 +59,7 @@ private:
         Bytes data;
         std::optional<std::uint32_t> raw;
         int target = -1;
-        std::uint32_t dataOffset = 0;
+        std::uint32_t dataOffset = 0;  // where Build put the data
     };
     struct Ifd {
         std::vector<Entry> entries;
