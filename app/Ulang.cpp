@@ -25,8 +25,8 @@ const char* const UiStrings[kUiStringCount] = {
     "Změny ještě nebyly uloženy na disk. Chcete skutečně ukončit program?",  // 19: close question
     "Varování",                                        // 20: caption of the warnings
     "Složka: %s",                                      // 21: LabelFolder with the folder
-    "Změny ještě nebyly uloženy na disk. Pokud vyberete jinou složku, budou změny ztraceny. "
-    "Chcete-li uložit změny, stiskněte \"Storno\" a poté \"Uložit změny\".",  // 22: folder switch
+    ("Změny ještě nebyly uloženy na disk. Pokud vyberete jinou složku, budou změny ztraceny. "
+     "Chcete-li uložit změny, stiskněte \"Storno\" a poté \"Uložit změny\"."),  // 22: folder switch
     "Informace EXIF nebyla v souboru nalezena.",       // 23: no EXIF block
     "Info",                                            // 24: caption of that notice
     "Složky",                                          // 25: folder chooser caption
