@@ -68,6 +68,8 @@ TEST_F(FormMainTest, StartUpShowsTheCzechTextsAndOnlyTheAlwaysEnabledControls)
     EXPECT_LT(form.LabelExif->geometry().right(), form.CheckBoxDT->x())
         << "the right-aligned label grows to the left";
     EXPECT_EQ(form.LabelRefFile1->text(), QStringLiteral("-"));
+    EXPECT_STREQ(UiStrings[22], "Změny ještě nebyly uloženy na disk. Pokud vyberete jinou složku, budou změny "
+                                "ztraceny. Chcete-li uložit změny, stiskněte \"Storno\" a poté \"Uložit změny\".");
 
     EXPECT_EQ(EnabledInputs(form), (std::set<std::string>{"ButtonSelectFolder", "EditMask", "ButtonHelp",
                                                           "CheckBoxDT", "CheckBoxDTOriginal",
