@@ -13,7 +13,9 @@ bash scripts/install-deps.sh
 cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build "$build" -j2 --target velmora
 
-work=$(mktemp -d)
+# A fixed place, so that the folder label in the picture reads the same every time.
+work=${TMPDIR:-/tmp}/velmora-screenshot
+rm -rf "$work"
 trap 'rm -rf "$work"' EXIT
 mkdir -p "$work/bin" "$work/Photos 2006"
 cp "$build/bin/velmora" "$build/bin/Velmora.chm" "$work/bin/"
@@ -46,7 +48,13 @@ xvfb-run -a -s "-screen 0 1280x1024x24" bash -c '
   set -e
   "$1/bin/velmora" &
   pid=$!
-  sleep 3
+  # The screen is black until the window has painted itself; its list is filled by then.
+  for _ in $(seq 60); do
+    sleep 0.5
+    pixel=$(import -window root -crop 1x1+400+60 +repage txt:- 2>/dev/null | tail -1)
+    case "$pixel" in *black*|*"#000000"*|"") ;; *) break ;; esac
+  done
+  sleep 1
   import -window root -crop 800x439+0+0 +repage "$2"
   kill "$pid" 2>/dev/null || true
   wait "$pid" 2>/dev/null || true
