@@ -80,6 +80,12 @@ void TFormMain::ConnectHandlers()
     connect(ButtonSelectFolder, &QPushButton::clicked, this,
             [this] { Guarded(this, [this] { ButtonSelectFolderClick(); }); });
     connect(ButtonHelp, &QPushButton::clicked, this, [this] { Guarded(this, [this] { ButtonHelpClick(); }); });
+    connect(ButtonApply, &QPushButton::clicked, this, [this] { Guarded(this, [this] { ButtonApplyClick(); }); });
+    connect(ButtonRefFile1, &QPushButton::clicked, this, [this] { Guarded(this, [this] { ButtonRefFile1Click(); }); });
+    connect(ButtonRefFile2, &QPushButton::clicked, this, [this] { Guarded(this, [this] { ButtonRefFile2Click(); }); });
+    connect(ButtonTimeFromExif, &QPushButton::clicked, this,
+            [this] { Guarded(this, [this] { ButtonTimeFromExifClick(); }); });
+    connect(ButtonGetExif, &QPushButton::clicked, this, [this] { Guarded(this, [this] { ButtonGetExifClick(); }); });
     connect(ListViewFiles->header(), &QHeaderView::sectionClicked, this,
             [this](int nColumn) { Guarded(this, [this, nColumn] { ListViewFilesColumnClick(nColumn); }); });
     connect(ListViewFiles->selectionModel(), &QItemSelectionModel::selectionChanged, this,

@@ -129,6 +129,20 @@ public:
     void SetHeldButton(QAbstractButton* pButton);
     void TimerAutorepeatTimer();
 
+    // Apply changes: the new times into the files' time stamps and, when asked, their EXIF data.
+    void ButtonApplyClick();
+
+    // Reference files and time from EXIF.
+    void ButtonRefFile1Click();
+    void ButtonRefFile2Click();
+    void UpdateRefLabel1(const COneFile& file);
+    void UpdateRefLabel2(const COneFile& file);
+    void UpdateRefLabels(const COneFile& file);  // the labels of the marks this row carries
+    void ButtonTimeFromExifClick();
+
+    // The EXIF window.
+    void ButtonGetExifClick();
+
     // Preview pane hooks: the panel's resize and the paint box's paint events land here.
     void PanelClientResize();
     void PaintBoxPaint();
@@ -197,6 +211,15 @@ private:
     void ConnectHandlers();
     void ApplyUiStrings();
     void OnSelectionChanged(const QItemSelection& selected, const QItemSelection& deselected);
+    bool ExifWanted() const;
+    // False when the file holds EXIF data that could not be rewritten.
+    bool WriteExifDates(const TxString& strPath, const FILETIME& ftNew);
+    // Writes one changed row; true when all of it was written.
+    bool ApplyRow(QTreeWidgetItem* pItem, bool bExif);
+    // Moves the mark to the first selected row; null (and nothing changed) when none is.
+    const COneFile* MarkReference(DWORD dwFlag);
+    void SetTimeFromExif(QTreeWidgetItem* pItem, bool bOnlyRow);
+    void ShowNoExifMessage();
 
     bool m_bShown = false;
     bool m_bClosed = false;

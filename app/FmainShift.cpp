@@ -83,6 +83,7 @@ void TFormMain::ShiftSelected(ShiftStep step)
         ApplyStep(FileOfRow(pItem)->m_ftNew, step);
         m_bChanged = true;
         ShowNewTime(pItem);
+        UpdateRefLabels(*FileOfRow(pItem));
     }
 }
 

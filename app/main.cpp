@@ -1,6 +1,7 @@
 // Program entry: the application object, the main window and the folder chooser, and the
 // message loop.
 #include "../tree/FTree.h"
+#include "Fexif.h"
 #include "Fmain.h"
 #include "Uguard.h"
 
@@ -18,9 +19,11 @@ int main(int argc, char** argv)
         auto pFormMain = std::make_unique<TFormMain>();
         FormMain = pFormMain.get();
         FormTree = new TFormTree(pFormMain.get());  // owned by the main window
+        FormExif = new TFormExif(pFormMain.get());  // owned by the main window
         pFormMain->show();
         QApplication::exec();
         FormTree = nullptr;
+        FormExif = nullptr;
     });
     return 0;
 }

@@ -1,0 +1,83 @@
+// Apply: writes the new time of every changed row into its file's last-write time stamp and,
+// for the ticked EXIF date tags, into the date texts inside the JPEG file. This is the only
+// place where the program changes photographs.
+#include "Fmain.h"
+
+#include "../exif/Uexif.h"
+#include "../platform/wintime.h"
+#include "../tx/UTxUtils.h"
+#include "Ulang.h"
+#include "UMessageBox.h"
+#include "Uonefile.h"
+
+#include <QCheckBox>
+#include <QTreeWidget>
+
+#include <memory>
+
+bool TFormMain::ExifWanted() const
+{
+    return CheckBoxDT->isChecked() || CheckBoxDTOriginal->isChecked() || CheckBoxDTDigitized->isChecked();
+}
+
+bool TFormMain::WriteExifDates(const TxString& strPath, const FILETIME& ftNew)
+{
+    auto pExif = std::make_unique<CExif>();  // the tag table is large: not on the stack
+    if (!pExif->Open(strPath.Text())) {
+        // Nothing to rewrite in this file; its time stamp is still written.
+        TX_LOG("Cannot read EXIF from %s", strPath.Text());
+        return true;
+    }
+    ExifWriteReport report;
+    pExif->WriteDateTags(ftNew, CheckBoxDT->isChecked(), CheckBoxDTOriginal->isChecked(),
+                         CheckBoxDTDigitized->isChecked(), &report);
+    // A tag the file does not hold (or too short to hold a date) cannot be written however
+    // often Apply is tried; a file that could not be opened or written, or that changed under
+    // us, can: those leave the row changed so that the change is not lost.
+    for (ExifWriteResult result : report.aResult)
+        if (result == ExifWriteResult::Failed || result == ExifWriteResult::Changed)
+            return false;
+    return true;
+}
+
+bool TFormMain::ApplyRow(QTreeWidgetItem* pItem, bool bExif)
+{
+    COneFile& file = *FileOfRow(pItem);
+    const TxString strPath = FullPath(file);
+    // The contents first: rewriting them moves the last-write time, which the time stamp set
+    // afterwards replaces.
+    const bool bExifDone = !bExif || WriteExifDates(strPath, file.m_ftNew);
+    // Local to UTC with the offset in force at the new time itself, so that the file shows
+    // the same time as the list, summer or winter.
+    FILETIME ftUtc{};
+    const bool bStamped = LocalFileTimeToFileTime(&file.m_ftNew, &ftUtc) &&
+                          SetFileTimes(strPath.Text(), nullptr, nullptr, &ftUtc);
+    const bool bWritten = bStamped && bExifDone;
+    if (bWritten) {
+        file.m_ftOriginal = file.m_ftNew;
+        ShowRowTimes(pItem);
+    }
+    UpdateRefLabels(file);
+    return bWritten;
+}
+
+void TFormMain::ButtonApplyClick()
+{
+    const bool bExif = ExifWanted();
+    if (bExif && !m_bExifConfirmed) {
+        if (ShowMessageBox(this, UiStrings[33], UiStrings[20], MsgButtons::OkCancel, MsgIcon::Exclamation) != IDOK)
+            return;
+        m_bExifConfirmed = true;
+    }
+    bool bAllWritten = true;
+    for (int i = 0; i < ListViewFiles->topLevelItemCount(); ++i) {
+        QTreeWidgetItem* pItem = ListViewFiles->topLevelItem(i);
+        if (FileOfRow(pItem)->IsChanged() && !ApplyRow(pItem, bExif))
+            bAllWritten = false;
+    }
+    // A row that could not be written keeps its new time, and the window keeps saying that
+    // changes are unsaved: Apply stays enabled and closing still asks.
+    if (bAllWritten)
+        m_bChanged = false;
+    UpdateControls();
+}
