@@ -226,3 +226,30 @@ TEST_F(ApplyTest, SummerAndWinterTimesReachTheFilesAsTheListShowsThem)
     EXPECT_EQ(Row("winter.jpg")->text(1), winterText);
     EXPECT_EQ(Calendar(TFormMain::FileOfRow(Row("summer.jpg"))->m_ftOriginal), "2006-07-14 10:00:00");
 }
+
+TEST_F(ApplyTest, AnExifRewriteThatCannotHappenNowLeavesTheRowToBeAppliedAgain)
+{
+    ExifPhoto("busy.jpg", kDates, kTaken);
+    WriteSettings();
+    TFormMain& form = Open();
+    const Bytes before = Contents("busy.jpg");
+    SelectAndShift({"busy.jpg"}, form.BitBtnHourUp);
+    form.CheckBoxDTOriginal->setChecked(true);
+
+    // Another reader (the preview, say) holds the file: its date texts cannot be rewritten now.
+    // The time stamp is written all the same, but the row is not reported as written.
+    const int hReader = FileOpen(PathOf("busy.jpg").c_str(), FileOpenMode::ReadExisting);
+    ASSERT_NE(hReader, INVALID_FILE_HANDLE);
+    form.ButtonApply->click();
+    FileClose(hReader);
+    EXPECT_EQ(Contents("busy.jpg"), before);
+    EXPECT_EQ(LocalMtime(PathOf("busy.jpg")), "2006-12-24 18:05:09");
+    EXPECT_TRUE(TFormMain::FileOfRow(Row("busy.jpg"))->IsChanged());
+    EXPECT_TRUE(form.ButtonApply->isEnabled());
+
+    // Free again: the next Apply completes the row.
+    form.ButtonApply->click();
+    EXPECT_EQ(DateTexts(PathOf("busy.jpg"))[1], "2006:12:24 18:05:09");
+    EXPECT_EQ(LocalMtime(PathOf("busy.jpg")), "2006-12-24 18:05:09");
+    EXPECT_FALSE(form.m_bChanged);
+}
