@@ -1,5 +1,7 @@
 // The preview pane of the main window, offscreen: the frame follows the panel, the picture is
 // fitted into the paint box, and empty or tiny panes draw nothing.
+#include "JpegFixtures.h"
+
 #include "app/Fmain.h"
 #include "app/Upreview.h"
 #include "platform/winmem.h"
@@ -11,8 +13,11 @@
 #include <QImage>
 #include <QPixmap>
 #include <QScreen>
+#include <QTest>
+#include <QTreeWidget>
 
 #include <cstring>
+#include <fstream>
 
 namespace {
 
@@ -114,6 +119,35 @@ TEST_F(PanePaintTest, NothingIsDrawnWithoutAPictureOrRoom)
     // A header claiming more pixels than the block holds is not drawn.
     static_cast<BITMAPINFOHEADER*>(pImageHeader)->biWidth = 4000;
     EXPECT_NE(Paint(50, 50).pixel(25, 25), 0xFFFF0000u);
+}
+
+TEST(PreviewPane, SelectedPhotoAppearsInThePaneAndTheCloseStopsTheWorker)
+{
+    // The whole way: start-up starts the worker, selecting a row requests its picture, the
+    // worker decodes it and posts WM_IMAGEREADY, the pane paints it; the close stops it all.
+    ScratchFolder folder;
+    const std::string strPhotos = folder.PathOf("Photos");
+    std::filesystem::create_directories(strPhotos);
+    folder.Write("Photos/IMG_0001.jpg", EncodeJpeg(SolidPicture(64, 48, Bgrx{0, 0, 255}), JpegKind::Colour444));
+    std::ofstream(folder.PathOf("velmora.ini")) << "[Settings]\nFolder=" << strPhotos << "\n";
+    TFormMain::SetSettingsPath(folder.PathOf("velmora.ini").c_str());
+    {
+        TFormMain form;
+        form.show();
+        ASSERT_TRUE(hRunningEvent.IsSet());
+        ASSERT_EQ(form.ListViewFiles->topLevelItemCount(), 1);
+        form.ListViewFiles->setCurrentItem(form.ListViewFiles->topLevelItem(0));
+        const QPoint centre(form.PaintBox->width() / 2, form.PaintBox->height() / 2);
+        EXPECT_TRUE(QTest::qWaitFor([&] {
+            const QRgb c = form.PaintBox->grab().toImage().pixel(centre);
+            return qRed(c) > 230 && qGreen(c) < 30 && qBlue(c) < 30;
+        }, 10000));
+        form.close();
+        EXPECT_FALSE(hRunningEvent.IsSet());
+        EXPECT_EQ(pImageHeader, nullptr);
+        EXPECT_EQ(pImageBits, nullptr);
+    }
+    TFormMain::SetSettingsPath("");
 }
 
 int main(int argc, char** argv)
