@@ -215,7 +215,8 @@ TEST_F(PreviewWorkerTest, StopBeforeTheDecodeBeginsLeavesTheBlocksAlone)
     PostPreviewRequest("8");
     ASSERT_TRUE(fake.WaitFor([&] { return fake.bAtGate; }));
     std::thread close([] { StopPreviewWorker(); });
-    std::this_thread::sleep_for(150ms);
+    while (!hStopEvent.IsSet())
+        std::this_thread::sleep_for(1ms);
     fake.OpenGate();
     close.join();
     EXPECT_FALSE(hRunningEvent.IsSet());
