@@ -101,12 +101,13 @@ double RequestToReady(const std::string& strPath)
 // so that all see the same machine load. Returns the preview's median.
 double ComparePicture(const char* pszWhat, const Bytes& jpeg, const std::string& strPath, int nRepetitions)
 {
-    std::vector<double> full, preview, threeEighths, eighth;
+    std::vector<double> full, preview, half, threeEighths, eighth;
     std::vector<std::uint8_t> pixels;
     RequestToReady(strPath);  // the first picture allocates the pixel block
     for (int i = 0; i < nRepetitions; ++i) {
         full.push_back(LibraryDecode(jpeg, 8, &pixels));
         preview.push_back(RequestToReady(strPath));
+        half.push_back(LibraryDecode(jpeg, 4, &pixels));
         threeEighths.push_back(LibraryDecode(jpeg, 3, &pixels));
         eighth.push_back(LibraryDecode(jpeg, 1, &pixels));
     }
@@ -117,6 +118,8 @@ double ComparePicture(const char* pszWhat, const Bytes& jpeg, const std::string&
     std::printf("  full-size decode, libjpeg-turbo from memory:  %6.1f ms\n", dFull);
     std::printf("  preview, request to WM_IMAGEREADY from file:   %6.1f ms  ratio %.2f (target <= 0.33)\n",
                 dPreview, dPreview / dFull);
+    std::printf("  1/2 decode, libjpeg-turbo from memory:        %6.1f ms  ratio %.2f\n",
+                Median(half), Median(half) / dFull);
     std::printf("  3/8 decode, libjpeg-turbo from memory:        %6.1f ms  ratio %.2f\n",
                 Median(threeEighths), Median(threeEighths) / dFull);
     std::printf("  1/8 decode (Huffman decoding dominates):      %6.1f ms  ratio %.2f\n",
