@@ -13,11 +13,19 @@
 #include <cstring>
 #include <vector>
 
+// Every slot starts empty with its name. The value texts are zero-filled lazily: a slot's text
+// counts as zero from m_adwValueEnd on (see SettleValue).
 CExif::CExif()
 {
-    std::memset(m_aTags, 0, sizeof(m_aTags));
-    for (int i = 0; i < kTagCount; ++i)
-        std::snprintf(m_aTags[i].szName, sizeof(m_aTags[i].szName), "%s", exif::kTags[i].pszName);
+    for (int i = 0; i < kTagCount; ++i) {
+        ExifTagEntry& e = m_aTags[i];
+        e.bPresent = false;
+        std::memset(e.szName, 0, sizeof(e.szName));
+        std::memcpy(e.szName, exif::kTags[i].pszName, std::strlen(exif::kTags[i].pszName));
+        e.szValue[0] = 0;
+        e.dwFilePos = 0;
+        m_adwValueEnd[i] = 0;
+    }
 }
 
 CExif::~CExif()

@@ -17,7 +17,8 @@ class TxFile;
 struct ExifTagEntry {
     bool bPresent;        // a tag of this slot was seen in the file
     char szName[30];      // fixed at construction
-    char szValue[4200];   // value text, at most 4199 characters and a terminator
+    char szValue[4200];   // value text, at most 4199 characters and a terminator (the bytes
+                          // after the terminator are not part of the value)
     DWORD dwFilePos;      // file offset of the value's data (the three date tags only; 0 = none)
 };
 
@@ -121,6 +122,8 @@ private:
     void RenderEnumeration(ExifTagEntry& e, int nFamily);
     void RenderSpecial(ExifTagEntry& e, int nFamily);
     void RememberDate(DWORD dwSlot, DWORD dwBlockPos);
+    void PrepareRawWrite(ExifTagEntry& e, DWORD dwChars);
+    void SettleValue(ExifTagEntry& e);
 
     bool WriteOneDate(TxFile& file, int nDate, const char* pszText, ExifWriteResult& result);
 
@@ -152,6 +155,9 @@ private:
     DWORD m_dwWindowLen = 0;
     DWORD m_dwEntryPos = 0;
     DWORD m_adwDateCount[3] = {};
+    // Per slot: the value bytes from this position on count as zero (the table is not zeroed
+    // in advance: that would cost more than the rest of Open); the byte there is a real zero.
+    DWORD m_adwValueEnd[kTagCount];
     BYTE m_abDateText[3][19] = {};
     std::FILE* m_pUnknownTagStream = stdout;
 };

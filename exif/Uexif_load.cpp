@@ -15,6 +15,9 @@
 namespace {
 
 constexpr DWORD kWindowSize = 64 * 1024;
+// The first read is small: in most files the EXIF block starts within a few bytes, and the
+// block itself is then read on its own.
+constexpr DWORD kFirstRead = 4 * 1024;
 
 const BYTE kExifSignature[6] = {0x45, 0x78, 0x69, 0x66, 0x00, 0x00};  // "Exif" and two zeros
 
@@ -59,13 +62,14 @@ bool CExif::FileWindow(DWORD dwPos, DWORD dwLen)
         return true;
     if (dwLen > kWindowSize || std::uint64_t(dwPos) + dwLen > m_dwFileSize)
         return false;
+    const DWORD dwChunk = m_pFileData ? kWindowSize : std::max(dwLen, kFirstRead);
     if (!m_pFileData)
-        m_pFileData = new BYTE[kWindowSize]();
+        m_pFileData = new BYTE[kWindowSize];
     m_dwWindowStart = dwPos;
     m_dwWindowLen = 0;
     m_pFile->Seek(dwPos);
     DWORD dwRead = 0;
-    m_pFile->Read(m_pFileData, std::min(kWindowSize, m_dwFileSize - dwPos), &dwRead);
+    m_pFile->Read(m_pFileData, std::min(dwChunk, m_dwFileSize - dwPos), &dwRead);
     m_dwWindowLen = dwRead;
     return dwRead >= dwLen;
 }
@@ -139,15 +143,18 @@ bool CExif::CopyBlock()
         return false;
     }
     delete[] m_pExifData;
-    m_pExifData = new BYTE[std::max<DWORD>(m_dwExifSize, 1)]();
+    m_pExifData = new BYTE[std::max<DWORD>(m_dwExifSize, 1)];
     const DWORD dwAvail = std::min(m_dwExifSize, m_dwFileSize - m_dwPos);
+    std::memset(m_pExifData + dwAvail, 0, m_dwExifSize - dwAvail);
     if (dwAvail < m_dwExifSize)
         TX_LOG("Exif block cut short by the end of the file: %u of %u bytes", dwAvail, m_dwExifSize);
     if (WindowHolds(m_dwPos, dwAvail)) {
         std::memcpy(m_pExifData, m_pFileData + (m_dwPos - m_dwWindowStart), dwAvail);
     } else {
         m_pFile->Seek(m_dwPos);
-        m_pFile->Read(m_pExifData, dwAvail, nullptr);
+        DWORD dwRead = 0;
+        m_pFile->Read(m_pExifData, dwAvail, &dwRead);
+        std::memset(m_pExifData + dwRead, 0, dwAvail - dwRead);
     }
     return true;
 }

@@ -127,7 +127,9 @@ void CExif::RenderText(ExifTagEntry& e, DWORD dwSlot)
     DWORD n = m_dwCount;
     if (n > 0 && span.p[n - 1] == 0)
         --n;
-    std::memcpy(e.szValue, span.p, std::min<DWORD>(n, kMaxValueChars));
+    n = std::min<DWORD>(n, kMaxValueChars);
+    PrepareRawWrite(e, n);
+    std::memcpy(e.szValue, span.p, n);
     RememberDate(dwSlot, span.dwBlockPos);
 }
 
@@ -248,6 +250,7 @@ void CExif::RenderSpecial(ExifTagEntry& e, int nFamily)
         Write(e, "[%d.%d.%d.%d]", int(l0), int(h0), int(l1), int(h1));
         break;
     case exif::kInteropIndex:
+        PrepareRawWrite(e, 4);
         e.szValue[0] = char(l0);
         e.szValue[1] = char(h0);
         e.szValue[2] = char(l1);
@@ -285,6 +288,25 @@ void CExif::RenderSpecial(ExifTagEntry& e, int nFamily)
     default:
         break;
     }
+}
+
+// A write of dwChars characters over the start of the text that leaves the rest as it was:
+// the bytes it reaches beyond the text's known end were zero, so the one after it still is.
+void CExif::PrepareRawWrite(ExifTagEntry& e, DWORD dwChars)
+{
+    DWORD& dwEnd = m_adwValueEnd[&e - m_aTags];
+    if (dwChars >= dwEnd) {
+        e.szValue[dwChars] = 0;
+        dwEnd = dwChars;
+    }
+}
+
+// After a rendering: its text ends at a zero at or before dwEnd, or it wrote further, ending at
+// its own terminator.
+void CExif::SettleValue(ExifTagEntry& e)
+{
+    DWORD& dwEnd = m_adwValueEnd[&e - m_aTags];
+    dwEnd = std::max<DWORD>(dwEnd, DWORD(std::strlen(e.szValue)));
 }
 
 void CExif::DescribeEntry(DWORD)
@@ -335,4 +357,5 @@ void CExif::DescribeEntry(DWORD)
         RenderSpecial(e, nFamily);
         break;
     }
+    SettleValue(e);
 }
