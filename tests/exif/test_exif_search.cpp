@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 using namespace exiftest;
 
 namespace {
@@ -74,6 +76,16 @@ TEST(ExifSearch, FilesWithoutUsableBlock)
         std::vector<char> listing(100, '#');
         exif.DumpText(listing.data(), 100);
         EXPECT_STREQ(listing.data(), "");
+    }
+    // A file the file object refuses (4 GiB or more, as a video named .jpg may be): the
+    // caught exception's text is logged. The file is sparse: nothing of it is read.
+    {
+        log.Clear();
+        const std::string huge = dir.Write("huge.jpg", {0xFF, 0xD8});
+        std::filesystem::resize_file(huge, 0x100000000ull);
+        CExif exif;
+        EXPECT_FALSE(exif.Open(huge.c_str()));
+        EXPECT_TRUE(log.Has("!VCL Exception: File " + huge + " is too large (4 GiB or more)."));
     }
     // A missing file and a folder give false and no record.
     log.Clear();
