@@ -1,7 +1,8 @@
-// The marker walk and the scale rule the decoder relies on.
+// The marker walk, the scale rule and the turning the decoder relies on.
 #include "JpegFixtures.h"
 
 #include "imaging/JpegLayout.h"
+#include "imaging/Orientation.h"
 #include "imaging/ScaleRule.h"
 
 #include <gtest/gtest.h>
@@ -88,4 +89,39 @@ TEST(JpegLayoutReader, ExifOrientationWithBrokenDirectories)
     Bytes farIfd = segment;
     farIfd[6 + 4] = 0xF0;  // IFD0 offset far past the end
     EXPECT_EQ(ReadExifOrientation(farIfd.data(), farIfd.size()), 1);
+}
+
+TEST(PictureOrientation, EveryPixelLandsWhereTheTagSays)
+{
+    // Larger than one tile of the turning code and not a multiple of it; every pixel unique.
+    const int W = 150, H = 70;
+    std::vector<std::uint32_t> stored(W * H);
+    for (int i = 0; i < W * H; ++i)
+        stored[i] = std::uint32_t(i);
+    // Where the stored pixel (x, y) belongs in the upright picture, for each Orientation.
+    auto landing = [&](int nOrientation, int x, int y) -> std::pair<int, int> {
+        switch (nOrientation) {
+        case 2: return {W - 1 - x, y};
+        case 3: return {W - 1 - x, H - 1 - y};
+        case 4: return {x, H - 1 - y};
+        case 5: return {y, x};
+        case 6: return {H - 1 - y, x};
+        case 7: return {H - 1 - y, W - 1 - x};
+        case 8: return {y, W - 1 - x};
+        default: return {x, y};
+        }
+    };
+    for (int nOrientation = 1; nOrientation <= 8; ++nOrientation) {
+        int nWidth = 0, nHeight = 0;
+        OrientedSize(W, H, nOrientation, &nWidth, &nHeight);
+        std::vector<std::uint32_t> upright(W * H, 0xFFFFFFFFu);
+        OrientPixels(stored.data(), W, H, nOrientation, upright.data());
+        int nWrong = 0;
+        for (int y = 0; y < H; ++y)
+            for (int x = 0; x < W; ++x) {
+                const auto [ux, uy] = landing(nOrientation, x, y);
+                nWrong += upright[uy * nWidth + ux] != stored[y * W + x];
+            }
+        EXPECT_EQ(nWrong, 0) << "orientation " << nOrientation;
+    }
 }
