@@ -162,12 +162,16 @@ TEST_F(ApplyTest, AReadOnlyFileGetsItsTimeAndKeepsItsMode)
 
 TEST_F(ApplyTest, RowsThatCannotBeWrittenKeepTheirNewTimeAndTheWindowItsUnsavedChanges)
 {
+    TimeZoneGuard prague("Europe/Prague");  // east of Greenwich: 1601-01-01 00:00 has no UTC time
     ExifPhoto("ok.jpg", kDates, kTaken);
     ExifPhoto("gone.jpg", kDates, kTaken);
     PlainPhoto("folder.jpg", kTaken);
+    PlainPhoto("early.jpg", kTaken);
     WriteSettings();
     TFormMain& form = Open();
     SelectAndShift({"ok.jpg", "gone.jpg", "folder.jpg"}, form.BitBtnHourUp);
+    // A new time before the first valid UTC time (no button goes there in one step).
+    TFormMain::FileOfRow(Row("early.jpg"))->m_ftNew = Local(1601, 1, 1, 0, 0, 0);
 
     // After the scan one file is deleted and another is replaced by a folder.
     fs::remove(PathOf("gone.jpg"));
@@ -186,6 +190,8 @@ TEST_F(ApplyTest, RowsThatCannotBeWrittenKeepTheirNewTimeAndTheWindowItsUnsavedC
     EXPECT_TRUE(TFormMain::FileOfRow(Row("gone.jpg"))->IsChanged());
     EXPECT_EQ(Mode(PathOf("folder.jpg")), folderMode);
     EXPECT_FALSE(fs::exists(PathOf("gone.jpg"))) << "nothing is created";
+    EXPECT_EQ(LocalMtime(PathOf("early.jpg")), "2006-12-24 17:05:09");
+    EXPECT_TRUE(TFormMain::FileOfRow(Row("early.jpg"))->IsChanged());
     // Not reported as success: Apply stays enabled and closing still asks.
     EXPECT_TRUE(form.m_bChanged);
     EXPECT_TRUE(form.ButtonApply->isEnabled());
