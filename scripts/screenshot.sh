@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Makes docs/screenshot.png: builds the program if needed, starts it under Xvfb on a folder of
-# generated photographs (through velmora.ini beside a copy of the program), and saves the
-# main window as a PNG.
+# generated photographs (through velmora.ini beside a copy of the program), selects the first
+# photograph so that the preview pane shows it, and saves the main window as a PNG.
 # Environment: VELMORA_BUILD = build folder to use (default: build).
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -54,7 +54,12 @@ xvfb-run -a -s "-screen 0 1280x1024x24" bash -c '
     pixel=$(import -window root -crop 1x1+400+60 +repage txt:- 2>/dev/null | tail -1)
     case "$pixel" in *black*|*"#000000"*|"") ;; *) break ;; esac
   done
-  sleep 1
+  # Select the first photograph (a click on its row, below the list header), so that the preview
+  # pane shows it; the decode runs in the background, so give it a moment.
+  xdotool mousemove 420 116 click 1
+  sleep 2
+  xdotool mousemove 790 430
+  sleep 0.5
   import -window root -crop 800x439+0+0 +repage "$2"
   kill "$pid" 2>/dev/null || true
   wait "$pid" 2>/dev/null || true
