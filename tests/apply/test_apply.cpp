@@ -1,6 +1,7 @@
 // Apply: time stamps of every changed row, the EXIF date texts when asked, the one-time warning,
 // and rows that cannot be written.
 #include "ApplyFixture.h"
+#include "ReceivedLog.h"
 #include "TimeZoneGuard.h"
 
 #include "app/Ulang.h"
@@ -106,7 +107,7 @@ TEST_F(ApplyTest, TheWarningComesOnceAndCancelLeavesEverythingAsItWas)
 
     // Accepted: DateTimeOriginal alone takes the new time, 19 bytes in place; a file without
     // EXIF data gets its time stamp all the same, and the debug log says why nothing else.
-    exiftest::LogCapture log;
+    ReceivedLog log;
     s_nAnswer = IDOK;
     form.ButtonApply->click();
     EXPECT_EQ(s_messages.size(), 2u);

@@ -1,8 +1,6 @@
 // The test-file writer, scratch folders and the log capture.
 #include "ExifFiles.h"
 
-#include "platform/logtransport.h"
-#include "tx/UTxUtils.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -252,59 +250,6 @@ Bytes ReadAll(const std::string& path)
 {
     std::ifstream f(path, std::ios::binary);
     return Bytes(std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>());
-}
-
-LogCapture::LogCapture() : m_pServer(new LogReceiverServer)
-{
-    std::random_device rd;
-    m_runtimeDir = std::filesystem::temp_directory_path() / ("velmora-exif-log-" + std::to_string(rd()) + std::to_string(rd()));
-    std::filesystem::create_directories(m_runtimeDir);
-    std::filesystem::permissions(m_runtimeDir, std::filesystem::perms::owner_all, std::filesystem::perm_options::replace);
-    ::setenv("XDG_RUNTIME_DIR", m_runtimeDir.c_str(), 1);
-    if (m_pServer->Listen(kLogReceiverClass, kLogReceiverTitle))
-        m_thread = std::thread([this] { m_pServer->Serve(&LogCapture::OnRecord, this); });
-    g_Log.ConnectReceiver();
-}
-
-LogCapture::~LogCapture()
-{
-    m_pServer->Stop();
-    if (m_thread.joinable())
-        m_thread.join();
-    delete m_pServer;
-    std::error_code ec;
-    std::filesystem::remove_all(m_runtimeDir, ec);
-}
-
-void LogCapture::OnRecord(const char* pText, std::size_t cchText, void* pContext)
-{
-    auto* self = static_cast<LogCapture*>(pContext);
-    // The sender's prefix: the program's identifier, the thread number and seven blanks.
-    std::string text(pText, cchText);
-    const std::size_t prefix = text.find("       ");
-    text = prefix == std::string::npos ? text : text.substr(prefix + 7);
-    std::lock_guard<std::mutex> guard(self->m_lock);
-    self->m_texts.push_back(text);
-}
-
-std::vector<std::string> LogCapture::Texts()
-{
-    std::lock_guard<std::mutex> guard(m_lock);
-    return m_texts;
-}
-
-bool LogCapture::Has(const std::string& text)
-{
-    for (const std::string& t : Texts())
-        if (t == text)
-            return true;
-    return false;
-}
-
-void LogCapture::Clear()
-{
-    std::lock_guard<std::mutex> guard(m_lock);
-    m_texts.clear();
 }
 
 }  // namespace exiftest

@@ -4,14 +4,11 @@
 
 #include <cstdint>
 #include <filesystem>
-#include <mutex>
 #include <optional>
 #include <string>
-#include <thread>
 #include <utility>
 #include <vector>
 
-class LogReceiverServer;
 
 namespace exiftest {
 
@@ -111,24 +108,5 @@ private:
     std::filesystem::path m_path;
 };
 Bytes ReadAll(const std::string& path);
-
-// Receives the program's debug-log records while it lives (a receiver in a private runtime
-// folder); Texts() gives each record's text without the sender's prefix.
-class LogCapture {
-public:
-    LogCapture();
-    ~LogCapture();
-    std::vector<std::string> Texts();
-    bool Has(const std::string& text);
-    void Clear();
-
-private:
-    static void OnRecord(const char* pText, std::size_t cchText, void* pContext);
-    LogReceiverServer* m_pServer;
-    std::thread m_thread;
-    std::mutex m_lock;
-    std::vector<std::string> m_texts;
-    std::filesystem::path m_runtimeDir;
-};
 
 }  // namespace exiftest

@@ -1,5 +1,6 @@
 // Reading the picture date and rewriting the date tags in place.
 #include "ExifFiles.h"
+#include "ReceivedLog.h"
 #include "exif/Uexif.h"
 #include "platform/wintime.h"
 
@@ -91,7 +92,7 @@ TEST(ExifDates, GetDateTimePrefersOriginalThenDateTime)
 TEST(ExifDates, WritingChangesOnlyTheDateTextsAndCanBeRepeated)
 {
     ScratchDir dir;
-    LogCapture log;
+    ReceivedLog log;
     for (bool bMotorola : {false, true}) {
         SCOPED_TRACE(bMotorola ? "MM" : "II");
         const std::string path = OpenCamera(dir, {}, bMotorola);
@@ -133,7 +134,7 @@ TEST(ExifDates, WritingChangesOnlyTheDateTextsAndCanBeRepeated)
 TEST(ExifDates, TagsThatCannotOrMustNotBeWritten)
 {
     ScratchDir dir;
-    LogCapture log;
+    ReceivedLog log;
     {
         // Only DateTime in the file: the two others are reported missing.
         const std::string path = OpenCamera(dir, {"2006:12:24 17:05:09", "", ""});

@@ -1,6 +1,7 @@
 // Finding the EXIF block: what the byte search passes over, where it starts, what it refuses,
 // and files too short or not JPEG at all.
 #include "ExifFiles.h"
+#include "ReceivedLog.h"
 #include "exif/Uexif.h"
 
 #include <gtest/gtest.h>
@@ -25,7 +26,7 @@ std::string Make(const CExif& exif) { return exif.FindTag(274)->szValue; }
 TEST(ExifSearch, SegmentsBeforeTheBlockAndBytesBeforeTheImageStart)
 {
     ScratchDir dir;
-    LogCapture log;
+    ReceivedLog log;
     struct Case {
         const char* what;
         JpegParts parts;
@@ -47,7 +48,7 @@ TEST(ExifSearch, SegmentsBeforeTheBlockAndBytesBeforeTheImageStart)
 TEST(ExifSearch, FilesWithoutUsableBlock)
 {
     ScratchDir dir;
-    LogCapture log;
+    ReceivedLog log;
     JpegParts bare;
     bare.app0 = false;
     const Bytes good = Jpeg(SmallTiff(), bare);
@@ -98,7 +99,7 @@ TEST(ExifSearch, FilesWithoutUsableBlock)
 TEST(ExifSearch, SegmentLengthLimitsAndCutShortBlocks)
 {
     ScratchDir dir;
-    LogCapture log;
+    ReceivedLog log;
     const Bytes tiff = SmallTiff(true);
     // The length field holds at most 65535, below the 102400 limit, so every length is
     // accepted; one that reaches past the end of the file gets only the bytes that are there.

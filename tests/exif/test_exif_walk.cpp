@@ -1,6 +1,7 @@
 // Damaged TIFF structures inside a found block: the walk never reads outside the block, ends
 // chains that loop, skips values that point outside, keeps what it found, and Open says true.
 #include "ExifFiles.h"
+#include "ReceivedLog.h"
 #include "exif/Uexif.h"
 
 #include <gtest/gtest.h>
@@ -41,7 +42,7 @@ TEST(ExifWalk, IfdZeroAtTheDesignedPositions)
 TEST(ExifWalk, OffsetsAndCountsOutsideTheBlock)
 {
     ScratchDir dir;
-    LogCapture log;
+    ReceivedLog log;
     for (bool bMotorola : {false, true}) {
         SCOPED_TRACE(bMotorola ? "MM" : "II");
         log.Clear();
@@ -71,7 +72,7 @@ TEST(ExifWalk, OffsetsAndCountsOutsideTheBlock)
 TEST(ExifWalk, LoopingAndRunawayChains)
 {
     ScratchDir dir;
-    LogCapture log;
+    ReceivedLog log;
     {
         // IFD0 -> IFD1 -> IFD0: each walked once, XResolution appended twice only.
         Tiff t(false);

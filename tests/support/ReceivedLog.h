@@ -4,6 +4,7 @@
 #include "LogCapture.h"
 #include "tx/UTxUtils.h"
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -15,6 +16,11 @@ public:
     // The texts of the records received so far, without prefix and terminating zero.
     std::vector<std::string> Texts() { return m_capture.Texts(); }
     std::vector<std::string> Blocks() { return m_capture.Blocks(); }
+    bool Has(const std::string& text)
+    {
+        const std::vector<std::string> texts = Texts();
+        return std::find(texts.begin(), texts.end(), text) != texts.end();
+    }
     void Clear() { m_capture.Clear(); }
 
 private:
