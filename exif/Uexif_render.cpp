@@ -109,9 +109,19 @@ void CExif::RememberDate(DWORD dwSlot, DWORD dwBlockPos)
     for (int d = 0; d < 3; ++d) {
         if (exif::kDateSlots[d] != int(dwSlot))
             continue;
-        m_aTags[dwSlot].dwFilePos = m_dwPos + dwBlockPos;
-        m_adwDateCount[d] = m_dwCount;
         std::memset(m_abDateText[d], 0, sizeof(m_abDateText[d]));
+        // A value that does not lie in the file (a block cut short by the end of the file)
+        // can never be rewritten: no position is kept. Counted in 64 bits, since near the end
+        // of a file of almost 4 GiB the 32-bit sum would wrap round to the file's start.
+        const std::uint64_t qwFilePos = std::uint64_t(m_dwPos) + dwBlockPos;
+        if (qwFilePos + std::min<DWORD>(m_dwCount, 19) > m_dwFileSize) {
+            TX_LOG("%s tag: value beyond the end of file %s", exif::kDateNames[d], m_strFileName.Text());
+            m_aTags[dwSlot].dwFilePos = 0;
+            m_adwDateCount[d] = 0;
+            continue;
+        }
+        m_aTags[dwSlot].dwFilePos = DWORD(qwFilePos);
+        m_adwDateCount[d] = m_dwCount;
         std::memcpy(m_abDateText[d], m_pExifData + dwBlockPos, std::min<DWORD>(m_dwCount, 19));
     }
 }

@@ -8,6 +8,7 @@
 
 #include <cstring>
 #include <filesystem>
+#include <fstream>
 
 using namespace exiftest;
 
@@ -214,5 +215,61 @@ TEST(ExifDates, TagsThatCannotOrMustNotBeWritten)
         exif.WriteDateTags(Time(10000, 1, 1, 0, 0, 0), true, true, true, &report);
         EXPECT_EQ(report.aResult[0], ExifWriteResult::Failed);
         EXPECT_EQ(ReadAll(path), before);
+    }
+}
+
+TEST(ExifDates, DateValuesOutsideTheFileAreNeverWritten)
+{
+    ScratchDir dir;
+    ReceivedLog log;
+    // A block whose length reaches past the end of the file, with DateTime's value in the part
+    // that is not there: the tag cannot be written, now or on a later try.
+    {
+        Tiff t(false);
+        t.Raw(0, 306, kAscii, 20, 1000);
+        JpegParts parts;
+        parts.lengthField = 2000;
+        Bytes file = Jpeg(t.Build(), parts);
+        file.resize(TiffStart(parts) + 100);
+        const std::string path = dir.Write("cut.jpg", file);
+        CExif exif;
+        ASSERT_TRUE(exif.Open(path.c_str()));
+        ExifWriteReport report;
+        exif.WriteDateTags(Time(2010, 1, 1, 0, 0, 0), true, false, false, &report);
+        EXPECT_EQ(report.aResult[0], ExifWriteResult::NotFound);
+        EXPECT_EQ(ReadAll(path), file);
+        EXPECT_TRUE(log.Has("DateTime tag: value beyond the end of file " + path));
+    }
+    // The same at the end of a file of almost 4 GiB (sparse: it takes no room), where the
+    // value's file offset does not fit 32 bits: it must not wrap round to the start of the
+    // file and be written there.
+    {
+        Tiff t(false);
+        t.Raw(0, 306, kAscii, 20, 1000);
+        const Bytes tiff = t.Build();
+        Bytes segment = {0xFF, 0xD8, 0xFF, 0xE1, 0xFF, 0xFF, 'E', 'x', 'i', 'f', 0, 0};
+        segment.insert(segment.end(), tiff.begin(), tiff.end());
+        const std::uint64_t qwSize = 0xFFFFFFFFull;
+        const std::uint64_t qwSegment = qwSize - 200;
+        const std::string path = dir.Write("huge.jpg", {});
+        std::filesystem::resize_file(path, qwSize);
+        {
+            std::fstream out(path, std::ios::in | std::ios::out | std::ios::binary);
+            out.seekp(std::streamoff(qwSegment));
+            out.write(reinterpret_cast<const char*>(segment.data()), std::streamsize(segment.size()));
+        }
+        CExif exif;
+        ASSERT_TRUE(exif.Open(path.c_str()));
+        ExifWriteReport report;
+        exif.WriteDateTags(Time(2010, 1, 1, 0, 0, 0), true, false, false, &report);
+        EXPECT_EQ(report.aResult[0], ExifWriteResult::NotFound);
+        // Where the wrapped offset would have landed, the file still holds its zeros.
+        const std::uint64_t qwWrapped = (qwSegment + 4 + 1008) & 0xFFFFFFFFu;
+        std::ifstream in(path, std::ios::binary);
+        in.seekg(std::streamoff(qwWrapped));
+        char abHead[19] = {};
+        in.read(abHead, sizeof(abHead));
+        EXPECT_EQ(std::string(abHead, sizeof(abHead)), std::string(19, '\0'));
+        std::filesystem::remove(path);
     }
 }
