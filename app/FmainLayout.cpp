@@ -30,6 +30,7 @@ constexpr int kPanelControlsHeight = 91;
 constexpr int kPanelClientWidth = 265;
 constexpr int kTimeColumnWidth = 120;
 constexpr int kAutorepeatMs = 200;
+constexpr int kLabelGap = 4;  // free pixels between a clipped label and the control beside it
 const QColor kInactiveCaption(0xBF, 0xCD, 0xDB);
 
 template <class Control>
@@ -162,6 +163,11 @@ void TFormMain::CreateControls()
     CheckBoxDT = Place(new QCheckBox(QStringLiteral("DateTime"), p), "CheckBoxDT", 669, 35, 97, 17);
     CheckBoxDTOriginal = Place(new QCheckBox(QStringLiteral("DateTimeOriginal"), p), "CheckBoxDTOriginal", 669, 52, 121, 17);
     CheckBoxDTDigitized = Place(new QCheckBox(QStringLiteral("DateTimeDigitized"), p), "CheckBoxDTDigitized", 669, 68, 121, 17);
+    // A long folder or reference text is clipped where the next control of its line begins,
+    // instead of running under that control's own text.
+    LabelFolder->setMaximumWidth(ButtonGetExif->x() - kLabelGap - LabelFolder->x());
+    LabelRefFile1->setMaximumWidth(CheckBoxDTOriginal->x() - kLabelGap - LabelRefFile1->x());
+    LabelRefFile2->setMaximumWidth(CheckBoxDTDigitized->x() - kLabelGap - LabelRefFile2->x());
 
     Splitter = new QSplitter(Qt::Horizontal, this);
     Splitter->setObjectName(QStringLiteral("Splitter"));

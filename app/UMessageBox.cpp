@@ -1,6 +1,9 @@
 #include "UMessageBox.h"
 
+#include "Ulang.h"
+
 #include <QMessageBox>
+#include <QPushButton>
 #include <QString>
 
 MessageBoxHook g_pfnMessageBoxHook = nullptr;
@@ -27,8 +30,11 @@ int ShowMessageBox(QWidget* pOwner, const char* pszText, const char* pszCaption,
         return g_pfnMessageBoxHook(pOwner, pszText, pszCaption, buttons, icon);
     QMessageBox box(ToQtIcon(icon), QString::fromUtf8(pszCaption ? pszCaption : ""),
                     QString::fromUtf8(pszText ? pszText : ""), QMessageBox::Ok, pOwner);
+    // The buttons carry the program's own Czech texts (the folder-switch question tells the
+    // user to press "Storno"), not the untranslated ones of the toolkit.
+    box.button(QMessageBox::Ok)->setText(QString::fromUtf8(UiStrings[26]));
     if (buttons == MsgButtons::OkCancel) {
-        box.addButton(QMessageBox::Cancel);
+        box.addButton(QMessageBox::Cancel)->setText(QString::fromUtf8(UiStrings[27]));
         box.setEscapeButton(QMessageBox::Cancel);
     }
     box.setDefaultButton(QMessageBox::Ok);

@@ -2,7 +2,14 @@
 
 #include "UMessageBox.h"
 
+#include <QCoreApplication>
+
 #include <string>
+
+void SetApplicationTitle()
+{
+    QCoreApplication::setApplicationName(QString::fromUtf8(kApplicationTitle));
+}
 
 void ShowStandardException(QWidget* pOwner, const char* pszMessage)
 {
@@ -10,7 +17,7 @@ void ShowStandardException(QWidget* pOwner, const char* pszMessage)
         std::string strText = pszMessage ? pszMessage : "";
         if (strText.empty() || strText.back() != '.')
             strText += '.';
-        ShowMessageBox(pOwner, strText.c_str(), "Tirnavex", MsgButtons::Ok, MsgIcon::Error);
+        ShowMessageBox(pOwner, strText.c_str(), kApplicationTitle, MsgButtons::Ok, MsgIcon::Error);
     } catch (...) {
         // Nothing may leave the display itself (out of memory while showing the box).
     }

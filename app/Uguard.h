@@ -6,6 +6,13 @@
 
 class QWidget;
 
+// The application's title (taskbar text and the caption of the exception display).
+constexpr const char* kApplicationTitle = "Tirnavex";
+
+// Gives the application its title without adding it to any window's caption: a display name set
+// in Qt is appended to every caption on X11 ("Lodrevka 1.22 — Tirnavex"), the name is not.
+void SetApplicationTitle();
+
 // The message with a closing full stop added when it has none, caption "Tirnavex", OK button,
 // error icon.
 void ShowStandardException(QWidget* pOwner, const char* pszMessage);

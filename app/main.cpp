@@ -14,7 +14,7 @@ int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
     std::setlocale(LC_ALL, "");  // dates, times and name comparison follow the user's locale
-    QApplication::setApplicationDisplayName(QStringLiteral("Tirnavex"));
+    SetApplicationTitle();
     Guarded(nullptr, [] {
         auto pFormMain = std::make_unique<TFormMain>();
         FormMain = pFormMain.get();

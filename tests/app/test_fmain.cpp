@@ -9,6 +9,7 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QGuiApplication>
 #include <QCheckBox>
 #include <QCoreApplication>
 #include <QDesktopServices>
@@ -18,6 +19,7 @@
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QSplitter>
 #include <QTimer>
@@ -178,6 +180,78 @@ TEST_F(FormMainTest, EscapingExceptionsAreShownWithAClosingFullStop)
     EXPECT_EQ(s_messages[1].strText, "Disk full.");
     EXPECT_EQ(s_messages[2].strText, ".");
     EXPECT_TRUE(form.isVisible());
+}
+
+TEST_F(FormMainTest, TheApplicationTitleStaysOutOfTheWindowCaptions)
+{
+    const QString savedName = QCoreApplication::applicationName();
+    SetApplicationTitle();
+    EXPECT_EQ(QGuiApplication::applicationDisplayName(), QStringLiteral("Tirnavex"));
+    // The display name only follows the name: nothing is pinned that Qt would append to every
+    // caption ("Lodrevka 1.22 — Tirnavex", "Varování — Tirnavex").
+    QCoreApplication::setApplicationName(QStringLiteral("Other"));
+    EXPECT_EQ(QGuiApplication::applicationDisplayName(), QStringLiteral("Other"));
+    QCoreApplication::setApplicationName(savedName);
+}
+
+TEST_F(FormMainTest, MessageBoxButtonsCarryTheCzechTexts)
+{
+    g_pfnMessageBoxHook = nullptr;  // the real box, answered below
+    QStringList buttonTexts;
+    QString boxText;
+    const auto answer = [&](const char* pszButton) {
+        QTimer::singleShot(0, [&, pszButton] {
+            auto* pBox = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            ASSERT_NE(pBox, nullptr);
+            boxText = pBox->text();
+            buttonTexts.clear();
+            for (QAbstractButton* pButton : pBox->buttons())
+                buttonTexts << pButton->text();
+            for (QAbstractButton* pButton : pBox->buttons())
+                if (pButton->text() == QString::fromUtf8(pszButton))
+                    pButton->click();
+        });
+    };
+
+    answer("Storno");
+    EXPECT_EQ(ShowMessageBox(nullptr, UiStrings[22], UiStrings[20], MsgButtons::OkCancel, MsgIcon::None), IDCANCEL);
+    EXPECT_EQ(boxText, Ui(22));
+    buttonTexts.sort();
+    EXPECT_EQ(buttonTexts, (QStringList{QStringLiteral("OK"), QStringLiteral("Storno")}))
+        << "the question tells the user to press \"Storno\"";
+
+    answer("OK");
+    EXPECT_EQ(ShowMessageBox(nullptr, UiStrings[33], UiStrings[20], MsgButtons::OkCancel, MsgIcon::Exclamation), IDOK);
+    answer("OK");
+    EXPECT_EQ(ShowMessageBox(nullptr, UiStrings[23], UiStrings[24], MsgButtons::Ok, MsgIcon::None), IDOK);
+    EXPECT_EQ(buttonTexts, QStringList{QStringLiteral("OK")});
+}
+
+TEST_F(FormMainTest, LongFolderAndReferenceTextsEndBeforeTheControlsBesideThem)
+{
+    WriteSettings();
+    TFormMain& form = Open();
+    const std::string strFolder = "/" + std::string(300, 'd');
+    form.m_strFolder = strFolder.c_str();
+    form.UpdateControls();
+    EXPECT_EQ(form.LabelFolder->text(), QStringLiteral("Složka: ") + QString::fromStdString(strFolder))
+        << "the text itself is whole";
+    EXPECT_LT(form.LabelFolder->geometry().right(), form.ButtonGetExif->x());
+
+    COneFile file;
+    file.m_strName = (std::string(200, 'n') + ".jpg").c_str();
+    file.m_ftOriginal = Local(2006, 12, 24, 17, 5, 9);
+    file.m_ftNew = Local(2006, 12, 24, 18, 5, 9);
+    form.UpdateRefLabel1(file);
+    form.UpdateRefLabel2(file);
+    EXPECT_TRUE(form.LabelRefFile1->text().endsWith(Text(file.m_ftNew)));
+    EXPECT_LT(form.LabelRefFile1->geometry().right(), form.CheckBoxDTOriginal->x());
+    EXPECT_LT(form.LabelRefFile2->geometry().right(), form.CheckBoxDTDigitized->x());
+
+    // Short texts keep the size of their text.
+    form.m_strFolder = "/a";
+    form.UpdateControls();
+    EXPECT_EQ(form.LabelFolder->width(), form.LabelFolder->sizeHint().width());
 }
 
 namespace {
