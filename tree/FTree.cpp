@@ -84,7 +84,10 @@ TFormTree::TFormTree(QWidget* pParent) : QDialog(pParent)
     TreeView->setEditTriggers(QAbstractItemView::NoEditTriggers);
     TreeView->setSelectionMode(QAbstractItemView::SingleSelection);
     TreeView->setUniformRowHeights(true);
-    TreeView->header()->setStretchLastSection(true);
+    // The column is as wide as its widest shown folder, so that a deep folder can be scrolled to
+    // instead of being cut down to nothing at the window's edge.
+    TreeView->header()->setStretchLastSection(false);
+    TreeView->header()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
 
     Panel1 = new QWidget(this);
     Panel1->setObjectName("Panel1");

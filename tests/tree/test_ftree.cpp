@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QHeaderView>
+#include <QScrollBar>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTest>
@@ -257,6 +259,35 @@ TEST_F(FormTreeTest, ProgressShowsOnlyAfterOneSecondAndHidesAtTheEnd)
     // After the first child 0.6 s have passed (no bar); then 1.2 s: 50 %, 75 %, 100 %.
     EXPECT_EQ(shown, (QList<int>{-50, 75, 100}));
     EXPECT_TRUE(m_form.ProgressBar->isHidden());
+}
+
+TEST_F(FormTreeTest, ADeepFolderIsWhollyReachableByScrolling)
+{
+    fs::path deep = g_root;
+    for (int i = 1; i <= 12; ++i)
+        deep /= "subfolder_number_" + std::to_string(i);
+    fs::create_directories(deep);
+    m_form.m_strFolder = TxString(deep.c_str());
+    TFormTree::s_pfnModalHook = [](TFormTree& form) {
+        form.show();
+        QCoreApplication::processEvents();
+        QTreeWidgetItem* pSelected = form.TreeView->currentItem();
+        EXPECT_NE(pSelected, nullptr);
+        if (pSelected != nullptr) {
+            // The column reaches past the end of the deepest folder's name, beyond the window's
+            // width, and the tree scrolls sideways to it.
+            const int nTextEnd = form.TreeView->visualItemRect(pSelected).left() +
+                                 form.TreeView->header()->offset() +
+                                 form.TreeView->fontMetrics().horizontalAdvance(pSelected->text(0));
+            EXPECT_GE(form.TreeView->columnWidth(0), nTextEnd);
+            EXPECT_GT(form.TreeView->columnWidth(0), form.TreeView->viewport()->width());
+            EXPECT_GT(form.TreeView->horizontalScrollBar()->maximum(), 0);
+        }
+        form.hide();
+        return 2;
+    };
+    m_form.ShowModal();
+    EXPECT_STREQ(Selected().Text(), deep.c_str());
 }
 
 TEST_F(FormTreeTest, PanelControlsKeepToTheRightEdge)
