@@ -44,14 +44,15 @@ bool TFormMain::ApplyRow(QTreeWidgetItem* pItem, bool bExif)
 {
     COneFile& file = *FileOfRow(pItem);
     const TxString strPath = FullPath(file);
+    // Local to UTC with the offset in force at the new time itself, so that the file shows
+    // the same time as the list, summer or winter. A time without a UTC counterpart leaves the
+    // file wholly untouched, its EXIF dates too.
+    FILETIME ftUtc{};
+    const bool bConverted = LocalFileTimeToFileTime(&file.m_ftNew, &ftUtc);
     // The contents first: rewriting them moves the last-write time, which the time stamp set
     // afterwards replaces.
-    const bool bExifDone = !bExif || WriteExifDates(strPath, file.m_ftNew);
-    // Local to UTC with the offset in force at the new time itself, so that the file shows
-    // the same time as the list, summer or winter.
-    FILETIME ftUtc{};
-    const bool bStamped = LocalFileTimeToFileTime(&file.m_ftNew, &ftUtc) &&
-                          SetFileTimes(strPath.Text(), nullptr, nullptr, &ftUtc);
+    const bool bExifDone = bConverted && (!bExif || WriteExifDates(strPath, file.m_ftNew));
+    const bool bStamped = bConverted && SetFileTimes(strPath.Text(), nullptr, nullptr, &ftUtc);
     const bool bWritten = bStamped && bExifDone;
     if (bWritten) {
         file.m_ftOriginal = file.m_ftNew;

@@ -167,7 +167,8 @@ TEST_F(ApplyTest, RowsThatCannotBeWrittenKeepTheirNewTimeAndTheWindowItsUnsavedC
     ExifPhoto("ok.jpg", kDates, kTaken);
     ExifPhoto("gone.jpg", kDates, kTaken);
     PlainPhoto("folder.jpg", kTaken);
-    PlainPhoto("early.jpg", kTaken);
+    ExifPhoto("early.jpg", kDates, kTaken);
+    const Bytes earlyBefore = Contents("early.jpg");
     WriteSettings();
     TFormMain& form = Open();
     SelectAndShift({"ok.jpg", "gone.jpg", "folder.jpg"}, form.BitBtnHourUp);
@@ -192,6 +193,7 @@ TEST_F(ApplyTest, RowsThatCannotBeWrittenKeepTheirNewTimeAndTheWindowItsUnsavedC
     EXPECT_EQ(Mode(PathOf("folder.jpg")), folderMode);
     EXPECT_FALSE(fs::exists(PathOf("gone.jpg"))) << "nothing is created";
     EXPECT_EQ(LocalMtime(PathOf("early.jpg")), "2006-12-24 17:05:09");
+    EXPECT_EQ(Contents("early.jpg"), earlyBefore) << "not its EXIF dates either";
     EXPECT_TRUE(TFormMain::FileOfRow(Row("early.jpg"))->IsChanged());
     // Not reported as success: Apply stays enabled and closing still asks.
     EXPECT_TRUE(form.m_bChanged);
