@@ -41,10 +41,13 @@ Control* Place(Control* pControl, const char* pszName, int nLeft, int nTop, int 
     return pControl;
 }
 
-// A label that takes the size of its text, as an auto-sized label does.
+// A label that takes the size of its text, as an auto-sized label does. Its text is always shown
+// as it is: a folder or file name such as "<b>x</b>" is not taken for markup.
 QLabel* PlaceLabel(QWidget* pParent, const char* pszName, const char* pszText, int nLeft, int nTop)
 {
-    auto* pLabel = new QLabel(QString::fromUtf8(pszText), pParent);
+    auto* pLabel = new QLabel(pParent);
+    pLabel->setTextFormat(Qt::PlainText);
+    pLabel->setText(QString::fromUtf8(pszText));
     pLabel->setObjectName(QString::fromLatin1(pszName));
     pLabel->move(nLeft, nTop);
     pLabel->adjustSize();

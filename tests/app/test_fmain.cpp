@@ -254,6 +254,32 @@ TEST_F(FormMainTest, LongFolderAndReferenceTextsEndBeforeTheControlsBesideThem)
     EXPECT_EQ(form.LabelFolder->width(), form.LabelFolder->sizeHint().width());
 }
 
+TEST_F(FormMainTest, FolderAndFileNamesThatLookLikeMarkupAreShownAsTheyAre)
+{
+    WriteSettings();
+    TFormMain& form = Open();
+    // The size a label needs for its text taken letter for letter.
+    const auto plainWidth = [](const QLabel* pLabel) {
+        QLabel plain;
+        plain.setFont(pLabel->font());
+        plain.setTextFormat(Qt::PlainText);
+        plain.setText(pLabel->text());
+        return plain.sizeHint().width();
+    };
+    form.m_strFolder = "/photos/<b>2006</b>";
+    form.UpdateControls();
+    EXPECT_EQ(form.LabelFolder->text(), QStringLiteral("Složka: /photos/<b>2006</b>"));
+    EXPECT_EQ(form.LabelFolder->sizeHint().width(), plainWidth(form.LabelFolder));
+
+    COneFile file;
+    file.m_strName = "<h1>IMG_0001</h1>.jpg";
+    file.m_ftOriginal = file.m_ftNew = Local(2006, 12, 24, 17, 5, 9);
+    form.UpdateRefLabel1(file);
+    form.UpdateRefLabel2(file);
+    EXPECT_EQ(form.LabelRefFile1->sizeHint().width(), plainWidth(form.LabelRefFile1));
+    EXPECT_EQ(form.LabelRefFile2->sizeHint().width(), plainWidth(form.LabelRefFile2));
+}
+
 namespace {
 
 class EventSpy : public QObject {
