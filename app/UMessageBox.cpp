@@ -37,6 +37,7 @@ int ShowMessageBox(QWidget* pOwner, const char* pszText, const char* pszCaption,
         box.addButton(QMessageBox::Cancel)->setText(QString::fromUtf8(UiStrings[27]));
         box.setEscapeButton(QMessageBox::Cancel);
     }
+    box.setTextFormat(Qt::PlainText);  // a path in an error message is not markup
     box.setDefaultButton(QMessageBox::Ok);
     const int nResult = box.exec();
     if (nResult == QMessageBox::Ok)

@@ -199,11 +199,14 @@ TEST_F(FormMainTest, MessageBoxButtonsCarryTheCzechTexts)
     g_pfnMessageBoxHook = nullptr;  // the real box, answered below
     QStringList buttonTexts;
     QString boxText;
+    bool bPlainText = false;
     const auto answer = [&](const char* pszButton) {
         QTimer::singleShot(0, [&, pszButton] {
             auto* pBox = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
             ASSERT_NE(pBox, nullptr);
             boxText = pBox->text();
+            const auto* pLabel = pBox->findChild<QLabel*>(QStringLiteral("qt_msgbox_label"));
+            bPlainText = pLabel != nullptr && pLabel->textFormat() == Qt::PlainText;
             buttonTexts.clear();
             for (QAbstractButton* pButton : pBox->buttons())
                 buttonTexts << pButton->text();
@@ -225,6 +228,12 @@ TEST_F(FormMainTest, MessageBoxButtonsCarryTheCzechTexts)
     answer("OK");
     EXPECT_EQ(ShowMessageBox(nullptr, UiStrings[23], UiStrings[24], MsgButtons::Ok, MsgIcon::None), IDOK);
     EXPECT_EQ(buttonTexts, QStringList{QStringLiteral("OK")});
+
+    // A message that names a path is shown letter for letter, never as markup.
+    answer("OK");
+    ShowStandardException(nullptr, "Unable to write to /home/<b>x</b>/velmora.ini");
+    EXPECT_EQ(boxText, QStringLiteral("Unable to write to /home/<b>x</b>/velmora.ini."));
+    EXPECT_TRUE(bPlainText);
 }
 
 TEST_F(FormMainTest, LongFolderAndReferenceTextsEndBeforeTheControlsBesideThem)
