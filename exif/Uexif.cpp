@@ -129,10 +129,15 @@ bool CExif::ReadEntry(DWORD dwEntryPos)
     return true;
 }
 
-// IFD0, then every IFD its next-IFD offsets lead to, each walked at most once.
+// IFD0, then every IFD its next-IFD offsets lead to, each walked at most once. The IFDs of a
+// sound file never overlap, so all their entries together fit into the block; a chain of
+// overlapping IFDs that walks more would only reread the same bytes (and could take minutes),
+// so the walk ends there.
 void CExif::WalkIfd0Chain()
 {
     std::vector<bool> visited(m_dwExifSize, false);
+    const DWORD dwEntryBudget = m_dwExifSize / 12;
+    DWORD dwEntriesWalked = 0;
     while (IfdFits(m_dwIfdPos)) {
         if (visited[m_dwIfdPos]) {
             TX_LOG("IFD chain loops back to %u", m_dwIfdPos);
@@ -141,6 +146,10 @@ void CExif::WalkIfd0Chain()
         visited[m_dwIfdPos] = true;
         m_dwEntryCount = U16(m_dwIfdPos);
         for (DWORD i = 0; i < m_dwEntryCount; ++i) {
+            if (dwEntriesWalked++ == dwEntryBudget) {
+                TX_LOG("IFD at %u: the chain holds more entries than the Exif block can", m_dwIfdPos);
+                return;
+            }
             if (!ReadEntry(m_dwIfdPos + 2 + 12 * i))
                 return;
             DescribeEntry(i);

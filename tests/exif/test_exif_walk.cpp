@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 using namespace exiftest;
 
 namespace {
@@ -121,4 +123,36 @@ TEST(ExifWalk, LoopingAndRunawayChains)
         EXPECT_EQ(Value(exif, 36867), "2001:02:03 04:05:06");
         EXPECT_TRUE(log.Has("IFD at 4294967288 outside the Exif block"));
     }
+}
+
+TEST(ExifWalk, ChainOfOverlappingIfdsEndsWithinTheBlocksWorthOfEntries)
+{
+    // 5,000 IFDs eight bytes apart, each claiming 1,000 entries and pointing at the next: a chain
+    // that never loops but would walk five million (mostly unknown) entries over the same bytes.
+    constexpr std::uint32_t kIfds = 5000, kCount = 1000;
+    Bytes tiff = {'I', 'I', 42, 0, 8, 0, 0, 0};
+    tiff.resize(8 + 8 * kIfds + 2 + 12 * kCount + 4, 0);
+    const auto put = [&tiff](std::size_t pos, std::uint32_t v, int cb) {
+        for (int k = 0; k < cb; ++k)
+            tiff[pos + k] = std::uint8_t(v >> (8 * k));
+    };
+    for (std::uint32_t i = 0; i < kIfds; ++i) {
+        const std::uint32_t ifd = 8 + 8 * i;
+        put(ifd, kCount, 2);
+        put(ifd + 2 + 12 * kCount, i + 1 < kIfds ? ifd + 8 : 0, 4);
+    }
+    ASSERT_LE(tiff.size(), 65527u);
+
+    ScratchDir dir;
+    ReceivedLog log;
+    CExif exif;
+    testing::internal::CaptureStdout();
+    EXPECT_TRUE(exif.Open(dir.Write("w.jpg", Jpeg(tiff)).c_str()));
+    const std::string unknown = testing::internal::GetCapturedStdout();
+    const std::size_t lines = std::count(unknown.begin(), unknown.end(), '\n');
+    EXPECT_LE(lines, exif.ExifSize() / 12);
+    bool bEnded = false;
+    for (const std::string& text : log.Texts())
+        bEnded |= text.find("the chain holds more entries than the Exif block can") != std::string::npos;
+    EXPECT_TRUE(bEnded);
 }
