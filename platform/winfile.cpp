@@ -9,6 +9,7 @@
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
+#include <time.h>
 #include <unistd.h>
 
 namespace {
@@ -44,6 +45,23 @@ void CloseKeepingError(int hFile)
     const int saved = errno;
     close(hFile);
     errno = saved;
+}
+
+// Takes the advisory lock, waiting a little for a holder that is about to let go (another copy
+// of the program reading or rewriting the same photograph for a moment), so that such a brief
+// overlap does not make an EXIF rewrite fail. False with errno set when it cannot be had.
+bool TakeLock(int hFile, int lock)
+{
+    constexpr int kTries = 50;           // 50 x 10 ms: at most half a second
+    constexpr long kPauseNs = 10000000;  // 10 ms
+    for (int nTry = 0;; ++nTry) {
+        if (flock(hFile, lock | LOCK_NB) == 0)
+            return true;
+        if ((errno != EWOULDBLOCK && errno != EINTR) || nTry == kTries)
+            return false;
+        timespec pause{0, kPauseNs};
+        nanosleep(&pause, nullptr);
+    }
 }
 
 timespec ToTimespec(const FILETIME* pTime)
@@ -107,7 +125,7 @@ int FileOpen(const char* pszPath, FileOpenMode mode)
     const int flags = fcntl(hFile, F_GETFL);
     if (flags >= 0)
         fcntl(hFile, F_SETFL, flags & ~O_NONBLOCK);
-    if (params.lock != 0 && flock(hFile, params.lock | LOCK_NB) != 0) {
+    if (params.lock != 0 && !TakeLock(hFile, params.lock)) {
         // Only a conflicting lock refuses the open; a file system without locks is served.
         if (errno == EWOULDBLOCK || errno == EINTR) {
             CloseKeepingError(hFile);

@@ -5,8 +5,10 @@
 #include "platform/wintime.h"
 
 #include <cerrno>
+#include <chrono>
 #include <gtest/gtest.h>
 #include <string>
+#include <thread>
 
 namespace {
 
@@ -91,6 +93,23 @@ TEST(FileHandles, ReadersShareWritersAreExclusive)
     const int again = FileOpen(p, FileOpenMode::ReadWriteExisting);
     EXPECT_NE(again, INVALID_FILE_HANDLE);
     FileClose(again);
+}
+
+TEST(FileHandles, AHolderThatLetsGoWithinAMomentIsWaitedFor)
+{
+    // Another copy reading the photograph for a moment must not make a rewrite fail.
+    TempFolder folder;
+    const std::string path = folder.Write("photo.jpg", "data");
+    const int hReader = FileOpen(path.c_str(), FileOpenMode::ReadExisting);
+    ASSERT_NE(hReader, INVALID_FILE_HANDLE);
+    std::thread release([hReader] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        FileClose(hReader);
+    });
+    const int hWriter = FileOpen(path.c_str(), FileOpenMode::ReadWriteExisting);
+    release.join();
+    EXPECT_NE(hWriter, INVALID_FILE_HANDLE);
+    FileClose(hWriter);
 }
 
 TEST(FileHandles, FoldersLongAndOddPathsAreRefusedCleanly)
