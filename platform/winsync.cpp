@@ -7,15 +7,17 @@
 
 namespace {
 
+// The lock and condition are never destroyed: a thread that is still running when the program
+// ends (a preview decode that outlived the close) may test an event during exit.
 std::mutex& EventLock()
 {
-    static std::mutex s_lock;
+    static std::mutex& s_lock = *new std::mutex;
     return s_lock;
 }
 
 std::condition_variable& EventCondition()
 {
-    static std::condition_variable s_condition;
+    static std::condition_variable& s_condition = *new std::condition_variable;
     return s_condition;
 }
 
