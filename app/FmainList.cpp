@@ -186,16 +186,7 @@ void TFormMain::RequestPreview()
     if (pFile == nullptr || pFile == m_pLastPreviewed)
         return;
     m_pLastPreviewed = pFile;
-    const TxString strPath = FullPath(*pFile);
-    if (static_cast<std::size_t>(strPath.Length()) >= kRequestPathSize) {
-        TX_LOG("RequestPreview: path too long for a preview, not requested: %s", strPath.Text());
-        return;
-    }
-    {
-        std::lock_guard<std::mutex> lock(hPathMutex);
-        std::memcpy(szRequestPath, strPath.Text(), static_cast<std::size_t>(strPath.Length()) + 1);
-    }
-    hRequestEvent.Set();
+    PostPreviewRequest(FullPath(*pFile).Text());  // a path too long for the request is logged, not sent
 }
 
 void TFormMain::ButtonSelectFolderClick()
