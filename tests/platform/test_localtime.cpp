@@ -1,38 +1,16 @@
 // Local time with the offset in force at the date converted (Europe/Prague: +1 h in winter,
 // +2 h in summer), whatever the date today.
 #include "TestDates.h"
+#include "TimeZoneGuard.h"
 #include "platform/wintime.h"
 
-#include <cstdlib>
-#include <ctime>
 #include <gtest/gtest.h>
-#include <string>
 
 namespace {
 
 class PragueTime : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        const char* pszOld = std::getenv("TZ");
-        m_bHadTz = pszOld != nullptr;
-        if (m_bHadTz)
-            m_strOldTz = pszOld;
-        setenv("TZ", "Europe/Prague", 1);
-        tzset();
-    }
-    void TearDown() override
-    {
-        if (m_bHadTz)
-            setenv("TZ", m_strOldTz.c_str(), 1);
-        else
-            unsetenv("TZ");
-        tzset();
-    }
-
 private:
-    bool m_bHadTz = false;
-    std::string m_strOldTz;
+    TimeZoneGuard m_zone{"Europe/Prague"};
 };
 
 FILETIME At(int y, int m, int d, int h, int mi = 0, int s = 0)
