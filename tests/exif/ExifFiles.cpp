@@ -6,7 +6,6 @@
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
-#include <random>
 
 namespace exiftest {
 
@@ -222,28 +221,6 @@ Bytes Jpeg(const Bytes& tiff, const JpegParts& parts)
     out.resize(out.size() + parts.imageBytes, 0x55);
     Put(out, {0xFF, 0xD9});
     return out;
-}
-
-ScratchDir::ScratchDir()
-{
-    std::random_device rd;
-    m_path = std::filesystem::temp_directory_path() / ("velmora-exif-" + std::to_string(rd()) + std::to_string(rd()));
-    std::filesystem::create_directories(m_path);
-}
-
-ScratchDir::~ScratchDir()
-{
-    std::error_code ec;
-    std::filesystem::permissions(m_path, std::filesystem::perms::owner_all, std::filesystem::perm_options::add, ec);
-    std::filesystem::remove_all(m_path, ec);
-}
-
-std::string ScratchDir::Write(const std::string& name, const Bytes& bytes) const
-{
-    const std::string path = Path(name);
-    std::ofstream f(path, std::ios::binary | std::ios::trunc);
-    f.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
-    return path;
 }
 
 Bytes ReadAll(const std::string& path)

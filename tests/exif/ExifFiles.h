@@ -1,6 +1,8 @@
 // Test files made on the spot: a small writer of TIFF structures in either byte order, JPEG
-// files around them, a scratch folder, and a receiver that collects debug-log records.
+// files around them, and a scratch folder.
 #pragma once
+
+#include "TempFolder.h"
 
 #include <cstdint>
 #include <filesystem>
@@ -8,7 +10,6 @@
 #include <string>
 #include <utility>
 #include <vector>
-
 
 namespace exiftest {
 
@@ -96,16 +97,14 @@ Bytes Jpeg(const Bytes& tiff, const JpegParts& parts = {});
 std::size_t TiffStart(const JpegParts& parts = {});
 
 // A folder that is removed with everything in it when the object goes.
-class ScratchDir {
+class ScratchDir : public TempFolder {
 public:
-    ScratchDir();
-    ~ScratchDir();
-    std::string Write(const std::string& name, const Bytes& bytes) const;
-    std::string Path(const std::string& name) const { return (m_path / name).string(); }
-    const std::filesystem::path& Dir() const { return m_path; }
-
-private:
-    std::filesystem::path m_path;
+    std::string Write(const std::string& name, const Bytes& bytes) const
+    {
+        return TempFolder::Write(name, std::string(bytes.begin(), bytes.end()));
+    }
+    std::string Path(const std::string& name) const { return File(name); }
+    std::filesystem::path Dir() const { return TempFolder::Path(); }
 };
 Bytes ReadAll(const std::string& path);
 
