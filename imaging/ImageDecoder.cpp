@@ -2,6 +2,7 @@
 
 #include "JpegLayout.h"
 #include "Orientation.h"
+#include "RestartStripes.h"
 #include "ScaleRule.h"
 
 #include "../platform/winmem.h"
@@ -9,9 +10,13 @@
 
 #include <turbojpeg.h>
 
+#include <algorithm>
+#include <atomic>
 #include <cstring>
 #include <memory>
 #include <new>
+#include <system_error>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -19,7 +24,11 @@ namespace {
 // The size query reads only this much; the markers in front of the first scan fit in it unless
 // the file carries unusually large metadata.
 constexpr std::size_t kHeadBytes = 256 * 1024;
-constexpr int kFlags = TJFLAG_FASTDCT | TJFLAG_LIMITSCANS;
+// Chroma is widened by repeating samples rather than by interpolating between rows: the preview
+// is drawn at a reduced size without smoothing, where the two look the same, and without rows
+// of context every stripe of a picture decodes exactly as the same rows of the whole.
+constexpr int kFlags = TJFLAG_FASTDCT | TJFLAG_FASTUPSAMPLE | TJFLAG_LIMITSCANS;
+constexpr unsigned kDecoderMaxThreads = 8;
 
 struct DecodePlan {
     JpegLayout layout;
@@ -84,18 +93,76 @@ void CmykToBgrx(std::uint8_t* pPixels, std::size_t nPixels)
     }
 }
 
-bool Decompress(const std::vector<std::uint8_t>& data, const DecodePlan& plan, int nPixelFormat,
-                std::uint8_t* pTarget)
+bool DecompressWhole(const std::uint8_t* pJpeg, std::size_t cbJpeg, int nWidth, int nHeight,
+                     int nPixelFormat, std::uint8_t* pTarget, int nPitch)
 {
     TjHandle handle(tjInitDecompress());
     if (!handle)
         return false;
-    const int nWidth = plan.scaled.nWidth, nHeight = plan.scaled.nHeight;
-    if (tjDecompress2(handle.get(), data.data(), static_cast<unsigned long>(data.size()), pTarget,
-                      nWidth, nWidth * 4, nHeight, nPixelFormat, kFlags) == 0)
+    if (tjDecompress2(handle.get(), pJpeg, static_cast<unsigned long>(cbJpeg), pTarget, nWidth,
+                      nPitch, nHeight, nPixelFormat, kFlags) == 0)
         return true;
     // A warning (such as a file that ends early) still leaves the decoded picture in place.
     return tjGetErrorCode(handle.get()) == TJERR_WARNING;
+}
+
+// Decodes each stripe into its own rows of the target, all but the first on threads of their
+// own. False when any stripe fails or does not fit, so that the caller decodes the file whole.
+bool DecompressStripes(const std::vector<JpegStripe>& stripes, const DecodePlan& plan,
+                       int nPixelFormat, std::uint8_t* pTarget)
+{
+    const ScaleFactor factor = plan.scaled.factor;
+    const int nWidth = plan.scaled.nWidth, nPitch = nWidth * 4;
+    std::vector<int> rowsAt, rowCounts;
+    for (const JpegStripe& stripe : stripes) {
+        // Stripes begin on MCU rows, multiples of 8 pixels, so every scale maps them exactly.
+        rowsAt.push_back(static_cast<int>(std::int64_t{stripe.nFirstRow} * factor.nNum / factor.nDenom));
+        rowCounts.push_back(ScaleDimension(stripe.nHeight, factor));
+        if (rowsAt.back() + rowCounts.back() > plan.scaled.nHeight)
+            return false;
+    }
+    std::unique_ptr<bool[]> decoded(new bool[stripes.size()]());
+    auto decode = [&](std::size_t i) {
+        const std::vector<std::uint8_t>& jpeg = stripes[i].jpeg;
+        decoded[i] = DecompressWhole(jpeg.data(), jpeg.size(), nWidth, rowCounts[i], nPixelFormat,
+                                     pTarget + std::size_t(rowsAt[i]) * nPitch, nPitch);
+    };
+    std::vector<std::thread> threads;
+    for (std::size_t i = 1; i < stripes.size(); ++i) {
+        try {
+            threads.emplace_back(decode, i);
+        } catch (const std::system_error&) {
+            decode(i);  // no thread to be had: decode it here instead
+        }
+    }
+    decode(0);
+    for (std::thread& thread : threads)
+        thread.join();
+    return std::all_of(decoded.get(), decoded.get() + stripes.size(), [](bool b) { return b; });
+}
+
+std::atomic<int> g_nDecoderThreads{0};
+
+int DecoderThreads()
+{
+    const int nSet = g_nDecoderThreads.load();
+    if (nSet > 0)
+        return nSet;
+    return static_cast<int>(std::clamp(std::thread::hardware_concurrency(), 1u, kDecoderMaxThreads));
+}
+
+bool Decompress(const std::vector<std::uint8_t>& data, const DecodePlan& plan, int nPixelFormat,
+                std::uint8_t* pTarget)
+{
+    const int nThreads = DecoderThreads();
+    if (nThreads > 1) {
+        const std::vector<JpegStripe> stripes =
+            CutAtRestartMarkers(data.data(), data.size(), plan.layout, nThreads);
+        if (!stripes.empty() && DecompressStripes(stripes, plan, nPixelFormat, pTarget))
+            return true;
+    }
+    return DecompressWhole(data.data(), data.size(), plan.scaled.nWidth, plan.scaled.nHeight,
+                           nPixelFormat, pTarget, plan.scaled.nWidth * 4);
 }
 
 bool DecodeInto(const std::vector<std::uint8_t>& data, const DecodePlan& plan, void* pBits)
@@ -165,6 +232,11 @@ int Decode(void* pHeader, void* pBits, const char* pszPath)
 }
 
 }  // namespace
+
+void SetPreviewDecoderThreads(int nThreads)
+{
+    g_nDecoderThreads = std::max(0, nThreads);
+}
 
 int DecodePreviewImage(void* pHeader, void* pBits, const char* pszPath, DWORD* pdwCount)
 {

@@ -22,6 +22,10 @@
 // Returns 1 when the query or decode succeeded, 0 otherwise (callers need not look at it).
 int DecodePreviewImage(void* pHeader, void* pBits, const char* pszPath, DWORD* pdwCount);
 
+// How many threads one decode may use: a picture whose scan has restart markers is cut into
+// that many stripes decoded side by side. 0, the default, means one per processor (at most 8).
+void SetPreviewDecoderThreads(int nThreads);
+
 // The decoder's limits: larger files or pictures are refused rather than decoded.
 constexpr std::uint64_t kDecoderMaxFileBytes = 256ull << 20;
 constexpr std::uint64_t kDecoderMaxPixels = 32ull << 20;          // of the scaled picture

@@ -8,6 +8,7 @@ namespace {
 constexpr std::uint8_t kMarkerSOI = 0xD8;
 constexpr std::uint8_t kMarkerEOI = 0xD9;
 constexpr std::uint8_t kMarkerSOS = 0xDA;
+constexpr std::uint8_t kMarkerDRI = 0xDD;
 constexpr std::uint8_t kMarkerAPP1 = 0xE1;
 constexpr std::uint16_t kTagOrientation = 0x0112;
 constexpr std::uint16_t kTypeShort = 3;
@@ -94,6 +95,9 @@ void ReadFrame(const std::uint8_t* p, std::size_t cb, std::uint8_t bMarker, Jpeg
     pLayout->nWidth = static_cast<int>(qwWidth);
     pLayout->nComponents = nComponents;
     pLayout->cbCoefficients = cbCoefficients;
+    pLayout->bSequentialHuffman = bMarker == 0xC0 || bMarker == 0xC1;
+    pLayout->nMaxHSampling = nMaxH;
+    pLayout->nMaxVSampling = nMaxV;
 }
 
 }  // namespace
@@ -158,18 +162,26 @@ bool ReadJpegLayout(const std::uint8_t* pData, std::size_t cbData, JpegLayout* p
             return true;  // broken segment length: give up on the header
         if (bMarker == kMarkerSOS) {
             pLayout->bReachedScan = pLayout->bFoundFrame;
+            if (nPos + 2 + cbLength <= cbData && cbLength >= 3) {
+                pLayout->nScanComponents = pData[nPos + 4];
+                pLayout->nScanDataPos = nPos + 2 + cbLength;
+            }
             return true;
         }
         if (nPos + 2 + cbLength > cbData)
             return true;  // the bytes end inside this segment
         const std::uint8_t* pSegment = pData + nPos + 4;
         const std::size_t cbSegment = cbLength - 2;
+        if (bMarker == kMarkerDRI && cbSegment >= 2)
+            pLayout->nRestartInterval = Big16(pSegment);
         if (bMarker == kMarkerAPP1 && !bOrientationRead && cbSegment >= 6 &&
             std::memcmp(pSegment, "Exif\0\0", 6) == 0) {
             pLayout->nOrientation = ReadExifOrientation(pSegment, cbSegment);
             bOrientationRead = true;
         } else if (IsFrameMarker(bMarker) && !pLayout->bFoundFrame) {
             ReadFrame(pSegment, cbSegment, bMarker, pLayout);
+            if (pLayout->bFoundFrame)
+                pLayout->nFrameHeightPos = nPos + 5;
         }
         nPos += 2 + cbLength;
     }

@@ -16,6 +16,15 @@ struct JpegLayout {
     int nOrientation = 1;       // EXIF Orientation 1..8; 1 when absent or out of range
     // Bytes of a whole-picture coefficient buffer (64 coefficients of 2 bytes per block).
     std::uint64_t cbCoefficients = 0;
+
+    // What it takes to cut the first scan into independently decodable stripes.
+    bool bSequentialHuffman = false;  // a baseline or extended sequential Huffman frame
+    int nMaxHSampling = 1;            // largest horizontal and vertical sampling factors
+    int nMaxVSampling = 1;
+    std::size_t nFrameHeightPos = 0;  // offset of the frame's 2-byte height
+    int nRestartInterval = 0;         // MCUs between restart markers, 0 for none
+    int nScanComponents = 0;          // components in the first scan
+    std::size_t nScanDataPos = 0;     // offset of the first scan's entropy-coded data, 0 if absent
 };
 
 // False when the bytes do not begin with a JPEG start-of-image marker. Otherwise fills *pLayout

@@ -250,3 +250,55 @@ TEST(PreviewDecoder, FileChangedBetweenTheTwoCallsNeverOverrunsTheBlock)
     std::memcpy(&after, header.p, sizeof after);
     EXPECT_EQ(after.biWidth, 64);
 }
+
+// Restores the decoder's own choice of threads when a test ends.
+struct DecoderThreadsGuard {
+    explicit DecoderThreadsGuard(int nThreads) { SetPreviewDecoderThreads(nThreads); }
+    ~DecoderThreadsGuard() { SetPreviewDecoderThreads(0); }
+    DecoderThreadsGuard(const DecoderThreadsGuard&) = delete;
+    DecoderThreadsGuard& operator=(const DecoderThreadsGuard&) = delete;
+};
+
+Decoded DecodeFileOnThreads(const std::string& strPath, int nThreads)
+{
+    DecoderThreadsGuard threads(nThreads);
+    return DecodeFile(strPath);
+}
+
+TEST(PreviewDecoder, PicturesWithRestartMarkersDecodeAlikeOnOneThreadAndOnSeveral)
+{
+    ScratchFolder folder;
+    // 4000 x 2600 with a marker every MCU row: decoded at half size, and turned by EXIF.
+    const Bytes jpeg = EncodeJpegWithRestarts(PhotoLikePicture(4000, 2600, 6), JpegKind::Colour420, -1);
+    for (const int nOrientation : {1, 6}) {
+        SCOPED_TRACE(nOrientation);
+        const std::string strPath = folder.Write("r.jpg", WithOrientation(jpeg, nOrientation));
+        const Decoded one = DecodeFileOnThreads(strPath, 1), three = DecodeFileOnThreads(strPath, 3);
+        EXPECT_EQ(one.Width(), nOrientation == 1 ? 2000 : 1300);
+        EXPECT_EQ(three.Width(), one.Width());
+        EXPECT_EQ(three.Height(), one.Height());
+        EXPECT_TRUE(three.pixels == one.pixels);
+    }
+}
+
+TEST(PreviewDecoder, DamagedPicturesWithRestartMarkersDecodeOrShowNothing)
+{
+    ScratchFolder folder;
+    const Bytes good = EncodeJpegWithRestarts(PhotoLikePicture(640, 480, 6), JpegKind::Colour420, -1);
+    std::srand(11);
+    for (int i = 0; i < 150; ++i) {
+        Bytes damaged = good;
+        // A few bytes anywhere past the headers, markers among them, sometimes cut short.
+        for (int j = 0; j < 4; ++j) {
+            const std::size_t nAt = 600 + std::size_t(std::rand()) % (good.size() - 600);
+            damaged[nAt] = std::rand() % 3 == 0 ? 0xFF : std::uint8_t(std::rand());
+            if (damaged[nAt] == 0xFF && nAt + 1 < damaged.size())
+                damaged[nAt + 1] = std::uint8_t(0xD0 + std::rand() % 10);
+        }
+        if (i % 5 == 0)
+            damaged.resize(damaged.size() - std::size_t(std::rand()) % (damaged.size() / 2));
+        const Decoded d = DecodeFileOnThreads(folder.Write("d.jpg", damaged), 4);
+        EXPECT_TRUE((d.Width() == 640 && d.Height() == 480) || (d.Width() == 0 && d.Height() == 0))
+            << "variant " << i;
+    }
+}

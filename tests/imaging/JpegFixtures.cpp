@@ -2,6 +2,11 @@
 
 #include <turbojpeg.h>
 
+#include <cstdio>
+#include <cstdlib>
+
+#include <jpeglib.h>
+
 #include <algorithm>
 #include <atomic>
 #include <fstream>
@@ -93,6 +98,42 @@ Bytes EncodeJpeg(const PixelPicture& picture, JpegKind kind, int nQuality)
     const int nFlags = kind == JpegKind::Progressive ? TJFLAG_PROGRESSIVE : 0;
     return Compress(picture.bytes.data(), picture.nWidth, picture.nHeight, TJPF_BGRX, nSubsampling,
                     nQuality, nFlags);
+}
+
+Bytes EncodeJpegWithRestarts(const PixelPicture& picture, JpegKind kind, int nInterval, int nQuality)
+{
+    jpeg_compress_struct info{};
+    jpeg_error_mgr errors{};
+    info.err = jpeg_std_error(&errors);  // fixtures are always valid: an error ends the test run
+    jpeg_create_compress(&info);
+    unsigned char* pJpeg = nullptr;
+    unsigned long cbJpeg = 0;
+    jpeg_mem_dest(&info, &pJpeg, &cbJpeg);
+    info.image_width = static_cast<JDIMENSION>(picture.nWidth);
+    info.image_height = static_cast<JDIMENSION>(picture.nHeight);
+    info.input_components = 4;
+    info.in_color_space = JCS_EXT_BGRX;
+    jpeg_set_defaults(&info);
+    jpeg_set_quality(&info, nQuality, TRUE);
+    if (kind == JpegKind::Grey)
+        jpeg_set_colorspace(&info, JCS_GRAYSCALE);
+    else if (kind == JpegKind::Colour444)
+        info.comp_info[0].h_samp_factor = info.comp_info[0].v_samp_factor = 1;
+    if (nInterval < 0)
+        info.restart_in_rows = -nInterval;
+    else
+        info.restart_interval = static_cast<unsigned>(nInterval);
+    jpeg_start_compress(&info, TRUE);
+    while (info.next_scanline < info.image_height) {
+        JSAMPROW pRow = const_cast<JSAMPROW>(picture.bytes.data()) +
+                        std::size_t(info.next_scanline) * picture.nWidth * 4;
+        jpeg_write_scanlines(&info, &pRow, 1);
+    }
+    jpeg_finish_compress(&info);
+    Bytes jpeg(pJpeg, pJpeg + cbJpeg);
+    jpeg_destroy_compress(&info);
+    std::free(pJpeg);
+    return jpeg;
 }
 
 Bytes EncodeCmykJpeg(int nWidth, int nHeight, Bgrx colour)
