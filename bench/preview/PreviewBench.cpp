@@ -101,12 +101,15 @@ double RequestToReady(const std::string& strPath)
 // so that all see the same machine load. Returns the preview's median.
 double ComparePicture(const char* pszWhat, const Bytes& jpeg, const std::string& strPath, int nRepetitions)
 {
-    std::vector<double> full, preview, half, threeEighths, eighth;
+    std::vector<double> full, preview, previewOneThread, half, threeEighths, eighth;
     std::vector<std::uint8_t> pixels;
     RequestToReady(strPath);  // the first picture allocates the pixel block
     for (int i = 0; i < nRepetitions; ++i) {
         full.push_back(LibraryDecode(jpeg, 8, &pixels));
         preview.push_back(RequestToReady(strPath));
+        SetPreviewDecoderThreads(1);
+        previewOneThread.push_back(RequestToReady(strPath));
+        SetPreviewDecoderThreads(0);
         half.push_back(LibraryDecode(jpeg, 4, &pixels));
         threeEighths.push_back(LibraryDecode(jpeg, 3, &pixels));
         eighth.push_back(LibraryDecode(jpeg, 1, &pixels));
@@ -118,6 +121,8 @@ double ComparePicture(const char* pszWhat, const Bytes& jpeg, const std::string&
     std::printf("  full-size decode, libjpeg-turbo from memory:  %6.1f ms\n", dFull);
     std::printf("  preview, request to WM_IMAGEREADY from file:   %6.1f ms  ratio %.2f (target <= 0.33)\n",
                 dPreview, dPreview / dFull);
+    std::printf("  the same preview decoded on one thread:        %6.1f ms  ratio %.2f\n",
+                Median(previewOneThread), Median(previewOneThread) / dFull);
     std::printf("  1/2 decode, libjpeg-turbo from memory:        %6.1f ms  ratio %.2f\n",
                 Median(half), Median(half) / dFull);
     std::printf("  3/8 decode, libjpeg-turbo from memory:        %6.1f ms  ratio %.2f\n",
@@ -133,11 +138,16 @@ int main(int argc, char** argv)
 {
     const int nRepetitions = argc > 1 ? std::max(1, std::atoi(argv[1])) : 7;
     ScratchFolder folder;
-    std::printf("making two 6000 x 4000 JPEGs (quality 90, 4:2:0) ...\n");
-    const Bytes detailed = EncodeJpeg(PhotoLikePicture(6000, 4000, 6), JpegKind::Colour420, 90);
+    std::printf("making three 6000 x 4000 JPEGs (quality 90, 4:2:0) ...\n");
+    const PixelPicture picture = PhotoLikePicture(6000, 4000, 6);
+    const Bytes detailed = EncodeJpeg(picture, JpegKind::Colour420, 90);
+    const Bytes withRestarts = EncodeJpegWithRestarts(picture, JpegKind::Colour420, -1, 90);
     const Bytes smooth = EncodeJpeg(PhotoLikePicture(6000, 4000, 0), JpegKind::Colour420, 90);
     const std::string strPath = folder.Write("photo.jpg", detailed);
+    const std::string strRestarts = folder.Write("restarts.jpg", withRestarts);
     const std::string strSmooth = folder.Write("smooth.jpg", smooth);
+    std::printf("processors: %u (a picture with restart markers is decoded in that many stripes)\n",
+                std::thread::hardware_concurrency());
 
     pImageHeader = GlobalAllocZeroed(kImageHeaderSize);
     g_pfnPostImageReady = CountPost;
@@ -146,6 +156,8 @@ int main(int argc, char** argv)
 
     const double dPreview = ComparePicture("detailed picture (noise as in a photograph)", detailed, strPath, nRepetitions);
     ComparePicture("smooth picture (gradients only)", smooth, strSmooth, nRepetitions);
+    ComparePicture("the detailed picture with a restart marker every MCU row", withRestarts,
+                   strRestarts, nRepetitions);
     std::printf("\n");
 
     // Holding an arrow key over 50 rows: 50 different files requested.
