@@ -138,14 +138,17 @@ int main(int argc, char** argv)
 {
     const int nRepetitions = argc > 1 ? std::max(1, std::atoi(argv[1])) : 7;
     ScratchFolder folder;
-    std::printf("making three 6000 x 4000 JPEGs (quality 90, 4:2:0) ...\n");
+    std::printf("making four 6000 x 4000 JPEGs (quality 90, 4:2:0) ...\n");
     const PixelPicture picture = PhotoLikePicture(6000, 4000, 6);
     const Bytes detailed = EncodeJpeg(picture, JpegKind::Colour420, 90);
     const Bytes withRestarts = EncodeJpegWithRestarts(picture, JpegKind::Colour420, -1, 90);
-    const Bytes smooth = EncodeJpeg(PhotoLikePicture(6000, 4000, 0), JpegKind::Colour420, 90);
+    const PixelPicture smoothPicture = PhotoLikePicture(6000, 4000, 0);
+    const Bytes smooth = EncodeJpeg(smoothPicture, JpegKind::Colour420, 90);
+    const Bytes smoothWithRestarts = EncodeJpegWithRestarts(smoothPicture, JpegKind::Colour420, -1, 90);
     const std::string strPath = folder.Write("photo.jpg", detailed);
     const std::string strRestarts = folder.Write("restarts.jpg", withRestarts);
     const std::string strSmooth = folder.Write("smooth.jpg", smooth);
+    const std::string strSmoothRestarts = folder.Write("smooth-restarts.jpg", smoothWithRestarts);
     std::printf("processors: %u (a picture with restart markers is decoded in that many stripes)\n",
                 std::thread::hardware_concurrency());
 
@@ -158,6 +161,8 @@ int main(int argc, char** argv)
     ComparePicture("smooth picture (gradients only)", smooth, strSmooth, nRepetitions);
     ComparePicture("the detailed picture with a restart marker every MCU row", withRestarts,
                    strRestarts, nRepetitions);
+    ComparePicture("the smooth picture with a restart marker every MCU row", smoothWithRestarts,
+                   strSmoothRestarts, nRepetitions);
     std::printf("\n");
 
     // Holding an arrow key over 50 rows: 50 different files requested.
