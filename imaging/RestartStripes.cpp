@@ -8,19 +8,13 @@ namespace {
 constexpr std::uint8_t kMarkerRST0 = 0xD0;
 constexpr std::uint8_t kMarkerRST7 = 0xD7;
 
-// The entropy-coded bytes between two restart markers (or the scan's start or end).
-struct Segment {
-    std::size_t nBegin;
-    std::size_t nEnd;
-};
-
-// Collects the restart segments of the scan whose data starts at nPos: each ends where the next
-// marker begins. False when a restart marker is out of order or the data ends before the
-// marker that ends the scan.
-bool FindSegments(const std::uint8_t* pData, std::size_t cbData, std::size_t nPos,
-                  std::vector<Segment>* pSegments)
+// Calls visit(nMarkerPos, bMarker) for each marker in the scan data from nPos on, up to and
+// including the first marker that is not a restart marker, which ends the scan; visit returns
+// false to stop early. Stuffed 0xFF data bytes and fill bytes are stepped over. False when the
+// data ends before the scan does, or visit stopped.
+template <typename Visit>
+bool VisitScanMarkers(const std::uint8_t* pData, std::size_t cbData, std::size_t nPos, Visit visit)
 {
-    std::size_t nBegin = nPos;
     while (nPos < cbData) {
         const void* pHit = std::memchr(pData + nPos, 0xFF, cbData - nPos);
         if (pHit == nullptr)
@@ -37,16 +31,22 @@ bool FindSegments(const std::uint8_t* pData, std::size_t cbData, std::size_t nPo
             nPos += 1;
             continue;
         }
-        pSegments->push_back(Segment{nBegin, nPos});
-        if (bNext < kMarkerRST0 || bNext > kMarkerRST7)
-            return true;  // any other marker ends the scan
-        if (bNext != kMarkerRST0 + (pSegments->size() - 1) % 8)
+        if (!visit(nPos, bNext))
             return false;
+        if (bNext < kMarkerRST0 || bNext > kMarkerRST7)
+            return true;
         nPos += 2;
-        nBegin = nPos;
     }
     return false;
 }
+
+// A restart segment that begins an MCU row: where a stripe may begin.
+struct RowStart {
+    std::uint64_t qwSegment;  // its index in the scan, the first being 0
+    std::uint64_t qwRow;      // the MCU row it begins
+    std::size_t nDataPos;     // its first byte, right after its marker
+    std::size_t nMarkerPos;   // the marker in front of it: where the stripe before it ends
+};
 
 struct McuGrid {
     std::uint64_t qwPerRow = 0;
@@ -76,51 +76,73 @@ bool IsCuttable(const JpegLayout& layout, std::size_t cbData)
            layout.nFrameHeightPos + 2 <= layout.nScanDataPos;
 }
 
-// The first segment of each stripe after the first: for each of the equal shares of the MCU
-// rows, the first segment that begins an MCU row at or after the share's start.
-std::vector<std::size_t> ChooseCuts(const McuGrid& grid, std::uint64_t qwInterval,
-                                    std::size_t nSegments, int nStripes)
+// What one pass over the scan tells: whether its markers are complete and in order, where it
+// ends, and which segments begin an MCU row.
+struct ScanMap {
+    std::vector<RowStart> rowStarts;
+    std::size_t nScanEnd = 0;  // the marker that ends the scan
+};
+
+bool MapScan(const std::uint8_t* pData, std::size_t cbData, std::size_t nScanDataPos,
+             const McuGrid& grid, std::uint64_t qwInterval, ScanMap* pMap)
 {
-    std::vector<std::size_t> cuts;
-    std::size_t nSegment = 1;
+    const std::uint64_t qwSegments = (grid.qwPerRow * grid.qwRows + qwInterval - 1) / qwInterval;
+    std::uint64_t qwMarkers = 0;  // restart markers seen so far
+    const bool bEnded = VisitScanMarkers(pData, cbData, nScanDataPos, [&](std::size_t nPos, std::uint8_t bMarker) {
+        if (bMarker < kMarkerRST0 || bMarker > kMarkerRST7) {
+            pMap->nScanEnd = nPos;
+            return true;
+        }
+        if (bMarker != kMarkerRST0 + qwMarkers % 8 || qwMarkers + 1 >= qwSegments)
+            return false;  // out of order, or more segments than MCUs call for
+        const std::uint64_t qwSegment = ++qwMarkers;
+        const std::uint64_t qwMcu = qwSegment * qwInterval;
+        if (qwMcu % grid.qwPerRow == 0)
+            pMap->rowStarts.push_back(RowStart{qwSegment, qwMcu / grid.qwPerRow, nPos + 2, nPos});
+        return true;
+    });
+    return bEnded && qwMarkers + 1 == qwSegments;
+}
+
+// For each of the equal shares of the MCU rows after the first, the first row start at or after
+// the share's beginning.
+std::vector<RowStart> ChooseCuts(const McuGrid& grid, const std::vector<RowStart>& rowStarts, int nStripes)
+{
+    std::vector<RowStart> cuts;
+    auto next = rowStarts.begin();
     for (int k = 1; k < nStripes; ++k) {
         const std::uint64_t qwTargetRow = grid.qwRows * k / nStripes;
-        for (; nSegment < nSegments; ++nSegment) {
-            const std::uint64_t qwMcu = nSegment * qwInterval;
-            if (qwMcu % grid.qwPerRow == 0 && qwMcu / grid.qwPerRow >= qwTargetRow)
-                break;
-        }
-        if (nSegment >= nSegments)
+        next = std::find_if(next, rowStarts.end(), [&](const RowStart& r) { return r.qwRow >= qwTargetRow; });
+        if (next == rowStarts.end())
             break;
-        cuts.push_back(nSegment++);
+        cuts.push_back(*next++);
     }
     return cuts;
 }
 
-JpegStripe MakeStripe(const std::uint8_t* pData, const JpegLayout& layout,
-                      const std::vector<Segment>& segments, std::size_t nFirst, std::size_t nEnd,
-                      int nFirstRow, int nHeight)
+// The picture's headers with the stripe's frame height, the scan bytes from nBegin to nEnd with
+// their restart markers renumbered as if the stripe's first segment were the scan's first, and
+// an end-of-image marker.
+JpegStripe MakeStripe(const std::uint8_t* pData, const JpegLayout& layout, std::size_t nBegin,
+                      std::size_t nEnd, std::uint64_t qwFirstSegment, int nFirstRow, int nHeight)
 {
     JpegStripe stripe;
     stripe.nFirstRow = nFirstRow;
     stripe.nHeight = nHeight;
-    std::size_t cbScan = 2;
-    for (std::size_t i = nFirst; i < nEnd; ++i)
-        cbScan += segments[i].nEnd - segments[i].nBegin + 2;
     std::vector<std::uint8_t>& jpeg = stripe.jpeg;
-    jpeg.reserve(layout.nScanDataPos + cbScan);
+    jpeg.reserve(layout.nScanDataPos + (nEnd - nBegin) + 2);
     jpeg.assign(pData, pData + layout.nScanDataPos);
     jpeg[layout.nFrameHeightPos] = static_cast<std::uint8_t>(nHeight >> 8);
     jpeg[layout.nFrameHeightPos + 1] = static_cast<std::uint8_t>(nHeight);
-    for (std::size_t i = nFirst; i < nEnd; ++i) {
-        if (i > nFirst) {
-            jpeg.push_back(0xFF);
-            jpeg.push_back(static_cast<std::uint8_t>(kMarkerRST0 + (i - nFirst - 1) % 8));
-        }
-        jpeg.insert(jpeg.end(), pData + segments[i].nBegin, pData + segments[i].nEnd);
-    }
+    jpeg.insert(jpeg.end(), pData + nBegin, pData + nEnd);
     jpeg.push_back(0xFF);
     jpeg.push_back(0xD9);
+    const unsigned nShift = static_cast<unsigned>(qwFirstSegment % 8);
+    VisitScanMarkers(jpeg.data(), jpeg.size(), layout.nScanDataPos, [&](std::size_t nPos, std::uint8_t bMarker) {
+        if (bMarker >= kMarkerRST0 && bMarker <= kMarkerRST7)
+            jpeg[nPos + 1] = static_cast<std::uint8_t>(kMarkerRST0 + (bMarker - kMarkerRST0 + 8 - nShift) % 8);
+        return true;
+    });
     return stripe;
 }
 
@@ -137,27 +159,23 @@ std::vector<JpegStripe> CutAtRestartMarkers(const std::uint8_t* pData, std::size
     if (nStripes < 2)
         return stripes;
     const McuGrid grid = GridOf(layout);
-    const std::uint64_t qwInterval = std::uint64_t(layout.nRestartInterval);
-    const std::uint64_t qwSegments = (grid.qwPerRow * grid.qwRows + qwInterval - 1) / qwInterval;
-
-    std::vector<Segment> segments;
-    if (!FindSegments(pData, cbData, layout.nScanDataPos, &segments) ||
-        segments.size() != qwSegments)
+    ScanMap map;
+    if (!MapScan(pData, cbData, layout.nScanDataPos, grid, std::uint64_t(layout.nRestartInterval), &map))
         return stripes;
-    std::vector<std::size_t> cuts = ChooseCuts(grid, qwInterval, segments.size(), nStripes);
+    const std::vector<RowStart> cuts = ChooseCuts(grid, map.rowStarts, nStripes);
     if (cuts.empty())
         return stripes;
 
-    cuts.push_back(segments.size());
-    std::size_t nFirst = 0;
-    int nFirstRow = 0;
-    for (const std::size_t nEnd : cuts) {
-        const int nEndRow = nEnd == segments.size()
-                                ? layout.nHeight
-                                : static_cast<int>(nEnd * qwInterval / grid.qwPerRow) * grid.nRowHeight;
-        stripes.push_back(MakeStripe(pData, layout, segments, nFirst, nEnd, nFirstRow, nEndRow - nFirstRow));
-        nFirst = nEnd;
-        nFirstRow = nEndRow;
+    RowStart first{0, 0, layout.nScanDataPos, 0};
+    for (std::size_t i = 0; i <= cuts.size(); ++i) {
+        const bool bLast = i == cuts.size();
+        const std::size_t nEnd = bLast ? map.nScanEnd : cuts[i].nMarkerPos;
+        const int nFirstRow = static_cast<int>(first.qwRow) * grid.nRowHeight;
+        const int nEndRow = bLast ? layout.nHeight : static_cast<int>(cuts[i].qwRow) * grid.nRowHeight;
+        stripes.push_back(MakeStripe(pData, layout, first.nDataPos, nEnd, first.qwSegment, nFirstRow,
+                                     nEndRow - nFirstRow));
+        if (!bLast)
+            first = cuts[i];
     }
     return stripes;
 }

@@ -107,6 +107,11 @@ TEST(RestartStripes, PicturesThatCannotBeCutSafelyAreLeftWhole)
     missing.erase(missing.begin() + std::ptrdiff_t(markers[9]), missing.begin() + std::ptrdiff_t(markers[9]) + 2);
     EXPECT_TRUE(Cut(missing, 4).empty()) << "a marker missing";
 
+    Bytes extra = good;
+    const Bytes nextMarker = {0x55, 0xFF, 0xD7};  // the 16th marker, as the 15th was D6
+    extra.insert(extra.end() - 2, nextMarker.begin(), nextMarker.end());
+    EXPECT_TRUE(Cut(extra, 4).empty()) << "more markers than the picture has MCU rows";
+
     const Bytes truncated(good.begin(), good.begin() + std::ptrdiff_t(markers[12]));
     EXPECT_TRUE(Cut(truncated, 4).empty()) << "the file ends inside the scan";
     const Bytes endsAtMarker(good.begin(), good.begin() + std::ptrdiff_t(markers[12]) + 1);
