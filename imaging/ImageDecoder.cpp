@@ -128,6 +128,7 @@ bool DecompressStripes(const std::vector<JpegStripe>& stripes, const DecodePlan&
                                      pTarget + std::size_t(rowsAt[i]) * nPitch, nPitch);
     };
     std::vector<std::thread> threads;
+    threads.reserve(stripes.size());  // no reallocation, and so no throw, once threads run
     for (std::size_t i = 1; i < stripes.size(); ++i) {
         try {
             threads.emplace_back(decode, i);
@@ -156,10 +157,14 @@ bool Decompress(const std::vector<std::uint8_t>& data, const DecodePlan& plan, i
 {
     const int nThreads = DecoderThreads();
     if (nThreads > 1) {
-        const std::vector<JpegStripe> stripes =
-            CutAtRestartMarkers(data.data(), data.size(), plan.layout, nThreads);
-        if (!stripes.empty() && DecompressStripes(stripes, plan, nPixelFormat, pTarget))
-            return true;
+        // The stripes copy the picture's headers and scan: without memory for them, decode whole.
+        try {
+            const std::vector<JpegStripe> stripes =
+                CutAtRestartMarkers(data.data(), data.size(), plan.layout, nThreads);
+            if (!stripes.empty() && DecompressStripes(stripes, plan, nPixelFormat, pTarget))
+                return true;
+        } catch (const std::bad_alloc&) {
+        }
     }
     return DecompressWhole(data.data(), data.size(), plan.scaled.nWidth, plan.scaled.nHeight,
                            nPixelFormat, pTarget, plan.scaled.nWidth * 4);
