@@ -7,6 +7,9 @@ namespace {
 
 constexpr std::uint8_t kMarkerRST0 = 0xD0;
 constexpr std::uint8_t kMarkerRST7 = 0xD7;
+// Every stripe carries a copy of all that stands in front of the scan, metadata included: a
+// picture with more than this is decoded whole rather than copied that many times.
+constexpr std::size_t kMaxHeaderBytes = 1u << 20;
 
 // Calls visit(nMarkerPos, bMarker) for each marker in the scan data from nPos on, up to and
 // including the first marker that is not a restart marker, which ends the scan; visit returns
@@ -73,6 +76,7 @@ bool IsCuttable(const JpegLayout& layout, std::size_t cbData)
     return layout.bSequentialHuffman && layout.nRestartInterval > 0 && layout.nWidth > 0 &&
            layout.nHeight > 0 && layout.nScanComponents == layout.nComponents &&
            layout.nScanDataPos > 0 && layout.nScanDataPos <= cbData &&
+           layout.nScanDataPos <= kMaxHeaderBytes &&
            layout.nFrameHeightPos + 2 <= layout.nScanDataPos;
 }
 

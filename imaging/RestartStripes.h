@@ -25,7 +25,8 @@ struct JpegStripe {
 // equal height, each at least nMinStripeHeight pixel rows high. Gives nothing, so that the picture
 // is decoded whole, unless it is a single-scan sequential Huffman picture whose scan holds
 // every restart marker it should, numbered in order, with some of them at the start of an MCU
-// row. A damaged scan is therefore never cut: it keeps the whole decoder's way of dealing with it.
+// row, and not more than a megabyte of headers and metadata in front of its scan (each stripe
+// carries a copy). A damaged scan is therefore never cut: it keeps the whole decoder's way of dealing with it.
 std::vector<JpegStripe> CutAtRestartMarkers(const std::uint8_t* pData, std::size_t cbData,
                                             const JpegLayout& layout, int nMaxStripes,
                                             int nMinStripeHeight = 64);

@@ -94,6 +94,7 @@ Bytes EncodeJpeg(const PixelPicture& picture, JpegKind kind, int nQuality)
 {
     const int nSubsampling = kind == JpegKind::Grey        ? TJSAMP_GRAY
                              : kind == JpegKind::Colour444 ? TJSAMP_444
+                             : kind == JpegKind::Colour422 ? TJSAMP_422
                                                            : TJSAMP_420;
     const int nFlags = kind == JpegKind::Progressive ? TJFLAG_PROGRESSIVE : 0;
     return Compress(picture.bytes.data(), picture.nWidth, picture.nHeight, TJPF_BGRX, nSubsampling,
@@ -119,6 +120,8 @@ Bytes EncodeJpegWithRestarts(const PixelPicture& picture, JpegKind kind, int nIn
         jpeg_set_colorspace(&info, JCS_GRAYSCALE);
     else if (kind == JpegKind::Colour444)
         info.comp_info[0].h_samp_factor = info.comp_info[0].v_samp_factor = 1;
+    else if (kind == JpegKind::Colour422)
+        info.comp_info[0].v_samp_factor = 1;
     if (nInterval < 0)
         info.restart_in_rows = -nInterval;
     else

@@ -26,9 +26,9 @@ PixelPicture QuadrantPicture(int nWidth, int nHeight);
 // compressible as a photograph, with 0 far more.
 PixelPicture PhotoLikePicture(int nWidth, int nHeight, int nNoise = 6);
 
-enum class JpegKind { Colour444, Colour420, Grey, Progressive };
+enum class JpegKind { Colour444, Colour422, Colour420, Grey, Progressive };
 Bytes EncodeJpeg(const PixelPicture& picture, JpegKind kind, int nQuality = 92);
-// A baseline JPEG (Colour444, Colour420 or Grey) with a restart marker every nInterval MCUs, or
+// A baseline JPEG (Colour444, Colour422, Colour420 or Grey) with a restart marker every nInterval MCUs, or
 // every -nInterval rows of MCUs when nInterval is negative, as many cameras write them.
 Bytes EncodeJpegWithRestarts(const PixelPicture& picture, JpegKind kind, int nInterval, int nQuality = 90);
 // A CMYK JPEG with inverted inks (the Adobe convention) of one colour.

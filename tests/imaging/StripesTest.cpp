@@ -72,6 +72,14 @@ TEST(RestartStripes, StripesDecodeToExactlyTheRowsOfTheWholePicture)
                             "4:4:4, every 7 MCUs");
     ExpectStripesMatchWhole(EncodeJpegWithRestarts(picture, JpegKind::Grey, -3), 1000, 733, 3, 8,
                             "grey, every 3 rows");
+    ExpectStripesMatchWhole(EncodeJpegWithRestarts(picture, JpegKind::Colour422, -2), 1000, 733, 4, 4,
+                            "4:2:2, every 2 rows");
+    // Fill bytes are allowed in front of any marker.
+    Bytes filled = everyRow;
+    for (std::size_t i = filled.size() - 3; i > 1000; --i)
+        if (filled[i] == 0xFF && filled[i + 1] >= 0xD0 && filled[i + 1] <= 0xD7)
+            filled.insert(filled.begin() + std::ptrdiff_t(i), 3, 0xFF);
+    ExpectStripesMatchWhole(filled, 1000, 733, 2, 4, "fill bytes before every restart marker");
     ExpectStripesMatchWhole(WithOrientation(everyRow, 6), 1000, 733, 2, 4,
                             "EXIF segment in front of the frame");
 }
@@ -116,6 +124,20 @@ TEST(RestartStripes, PicturesThatCannotBeCutSafelyAreLeftWhole)
     EXPECT_TRUE(Cut(truncated, 4).empty()) << "the file ends inside the scan";
     const Bytes endsAtMarker(good.begin(), good.begin() + std::ptrdiff_t(markers[12]) + 1);
     EXPECT_TRUE(Cut(endsAtMarker, 4).empty()) << "the file ends between 0xFF and its marker";
+
+    // Over a megabyte of comments in front of the frame: each stripe would copy them.
+    Bytes bulky(good.begin(), good.begin() + 2);
+    const Bytes comment = [] {
+        Bytes c = {0xFF, 0xFE, 0xFF, 0xFF};
+        c.resize(2 + 0xFFFF, 'x');
+        return c;
+    }();
+    for (int i = 0; i < 16; ++i)
+        bulky.insert(bulky.end(), comment.begin(), comment.end());
+    bulky.insert(bulky.end(), good.begin() + 2, good.end());
+    EXPECT_TRUE(Cut(bulky, 4).empty()) << "over a megabyte of headers";
+    bulky.erase(bulky.begin() + 2, bulky.begin() + 2 + std::ptrdiff_t(comment.size()));
+    EXPECT_EQ(Cut(bulky, 4).size(), 4u) << "just under a megabyte of headers";
 
     JpegLayout broken = layout;
     broken.nScanDataPos = good.size() + 1;
