@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 constexpr int INVALID_FILE_HANDLE = -1;
 
@@ -61,7 +62,9 @@ struct FindData {
 };
 
 // opendir/readdir over one folder, the mask matched with fnmatch(FNM_CASEFOLD); "." and ".."
-// are reported like other entries. Not copyable.
+// are reported like other entries. The entries come in name order, A-Z compared without regard
+// to case, as the usual Windows file system returns them (readdir's own order looks random to
+// a person); each is described when it is reached. Not copyable.
 class FolderSearch {
 public:
     FolderSearch() = default;
@@ -80,6 +83,8 @@ private:
     void* m_pDir = nullptr;
     std::string m_strFolder;
     std::string m_strMask;
+    std::vector<std::string> m_names;  // the matching entries, in name order
+    std::size_t m_nNext = 0;
 };
 
 // Full path of the running executable (readlink /proc/self/exe); empty on failure.

@@ -3,6 +3,7 @@
 
 #include "wintime.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <dirent.h>
 #include <fcntl.h>
@@ -29,6 +30,27 @@ void FillFindData(const struct stat& st, const char* pszName, FindData* pData)
     pData->cFileName = pszName;
 }
 
+unsigned char FoldAsciiCase(unsigned char c)
+{
+    return (c >= 'a' && c <= 'z') ? static_cast<unsigned char>(c - 'a' + 'A') : c;
+}
+
+// Name order without regard to the case of A-Z; names equal but for case in byte order, so the
+// order never depends on readdir's.
+bool NameBefore(const std::string& a, const std::string& b)
+{
+    const std::size_t n = std::min(a.size(), b.size());
+    for (std::size_t i = 0; i < n; ++i) {
+        const unsigned char ca = FoldAsciiCase(static_cast<unsigned char>(a[i]));
+        const unsigned char cb = FoldAsciiCase(static_cast<unsigned char>(b[i]));
+        if (ca != cb)
+            return ca < cb;
+    }
+    if (a.size() != b.size())
+        return a.size() < b.size();
+    return a < b;
+}
+
 }  // namespace
 
 FolderSearch::~FolderSearch()
@@ -49,6 +71,12 @@ bool FolderSearch::First(const char* pszFolder, const char* pszMask, FindData* p
     if (pDir == nullptr)
         return false;
     m_pDir = pDir;
+    errno = 0;
+    while (const dirent* pEntry = readdir(pDir)) {
+        if (fnmatch(m_strMask.c_str(), pEntry->d_name, FNM_CASEFOLD) == 0)
+            m_names.emplace_back(pEntry->d_name);
+    }
+    std::sort(m_names.begin(), m_names.end(), NameBefore);
     if (Advance(pData))
         return true;
     Close();
@@ -70,29 +98,24 @@ void FolderSearch::Close()
         closedir(static_cast<DIR*>(m_pDir));
         m_pDir = nullptr;
     }
+    m_names.clear();
+    m_nNext = 0;
 }
 
 bool FolderSearch::Advance(FindData* pData)
 {
-    DIR* pDir = static_cast<DIR*>(m_pDir);
-    const int hDir = dirfd(pDir);
-    for (;;) {
-        errno = 0;
-        const dirent* pEntry = readdir(pDir);
-        if (pEntry == nullptr) {
-            if (errno == 0)
-                errno = ENOENT;  // no more entries
-            return false;
-        }
-        if (fnmatch(m_strMask.c_str(), pEntry->d_name, FNM_CASEFOLD) != 0)
-            continue;
+    const int hDir = dirfd(static_cast<DIR*>(m_pDir));
+    while (m_nNext < m_names.size()) {
+        const std::string& strName = m_names[m_nNext++];
         struct stat st {};
         // A link is described by its target; a dangling one by the link itself.
-        if (fstatat(hDir, pEntry->d_name, &st, 0) != 0 &&
-            fstatat(hDir, pEntry->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0)
+        if (fstatat(hDir, strName.c_str(), &st, 0) != 0 &&
+            fstatat(hDir, strName.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0)
             continue;  // vanished since it was listed
         if (pData != nullptr)
-            FillFindData(st, pEntry->d_name, pData);
+            FillFindData(st, strName.c_str(), pData);
         return true;
     }
+    errno = ENOENT;  // no more entries
+    return false;
 }

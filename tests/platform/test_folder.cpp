@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 #include <map>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -81,4 +82,22 @@ TEST(FolderSearch, ADanglingLinkIsReportedNotSkipped)
     EXPECT_EQ(found.size(), 3u);
     ASSERT_TRUE(found.count("good.jpg"));
     EXPECT_EQ(found.at("good.jpg").nFileSizeLow, 3u);  // a link is described by its target
+}
+
+TEST(FolderSearch, EntriesComeInNameOrderWithoutRegardToCase)
+{
+    TempFolder folder;
+    // Made in an order of their own; readdir gives yet another.
+    for (const char* pszName : {"img_0010.jpg", "IMG_0002.JPG", "b.jpg", "Img_0003.jpg", "a.jpg",
+                                "A.jpg", "img_0001.jpg", "\xC3\x81ja.jpg", "_x.jpg", "IMG_0002A.jpg"})
+        folder.Write(pszName, "");
+    FolderSearch search;
+    FindData data;
+    std::vector<std::string> names;
+    for (bool b = search.First((folder.Path() + "/").c_str(), "*.jpg", &data); b; b = search.Next(&data))
+        names.push_back(data.cFileName);
+    const std::vector<std::string> expected = {"A.jpg", "a.jpg", "b.jpg", "img_0001.jpg", "IMG_0002.JPG",
+                                               "IMG_0002A.jpg", "Img_0003.jpg", "img_0010.jpg", "_x.jpg",
+                                               "\xC3\x81ja.jpg"};
+    EXPECT_EQ(names, expected);
 }
