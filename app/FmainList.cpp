@@ -156,10 +156,13 @@ void TFormMain::OnSelectionChanged(const QItemSelection& selected, const QItemSe
     Guarded(this, [this, bSelected] { ListViewFilesSelectItem(bSelected); });
 }
 
-void TFormMain::ListViewFilesSelectItem(bool bSelected)
+void TFormMain::ListViewFilesSelectItem(bool /*bSelected*/)
 {
-    if (bSelected)
-        RequestPreview();
+    // The preview follows the top selected row also when rows only became unselected: a click
+    // on one row of a selected block, or a ctrl-click that unselects the top row, selects
+    // nothing new yet changes the top row. (RequestPreview asks for nothing when that row was
+    // the last one requested.)
+    RequestPreview();
     // Refreshed also when rows only became unselected, so that no button stays enabled for a
     // selection that is gone.
     UpdateControls();

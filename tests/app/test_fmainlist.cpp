@@ -165,6 +165,28 @@ TEST_F(FileListTest, SelectionRequestsThePreviewOfTheTopRowOnceAndRefreshesTheBu
     Select({"b.jpg"});
     EXPECT_EQ(TakeRequest(), "") << "the same file is not requested twice in a row";
 
+    // The preview follows the top row also when rows only become unselected. A plain click on
+    // a row inside a selected block leaves that row alone selected: nothing became selected,
+    // yet the picture shown must be that row's. A ctrl-click that unselects the top row of two
+    // hands the preview to the row below.
+    const auto click = [&](const char* pszName, Qt::KeyboardModifiers modifiers) {
+        QTest::mouseClick(form.ListViewFiles->viewport(), Qt::LeftButton, modifiers,
+                          form.ListViewFiles->visualItemRect(Row(pszName)).center());
+    };
+    Select({"a.jpg", "b.jpg", "c.jpg"});
+    EXPECT_EQ(TakeRequest(), Photos() + "/a.jpg");
+    click("b.jpg", Qt::NoModifier);
+    EXPECT_EQ(form.SelectedCount(), 1);
+    EXPECT_EQ(TakeRequest(), Photos() + "/b.jpg");
+    click("c.jpg", Qt::ControlModifier);
+    EXPECT_EQ(TakeRequest(), "") << "b.jpg is still the top row";
+    click("b.jpg", Qt::ControlModifier);
+    EXPECT_EQ(form.SelectedCount(), 1);
+    EXPECT_EQ(TakeRequest(), Photos() + "/c.jpg");
+    click("c.jpg", Qt::ControlModifier);
+    EXPECT_EQ(form.SelectedCount(), 0);
+    EXPECT_EQ(TakeRequest(), "") << "nothing is selected";
+
     // A rescan forgets the last request; the same file is requested again after it.
     form.ScanFolder();
     Select({"b.jpg"});
