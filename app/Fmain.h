@@ -212,8 +212,13 @@ private:
     void ApplyUiStrings();
     void OnSelectionChanged(const QItemSelection& selected, const QItemSelection& deselected);
     bool ExifWanted() const;
-    // False when the file holds EXIF data that could not be rewritten.
-    bool WriteExifDates(const TxString& strPath, const FILETIME& ftNew);
+    // How far the EXIF date rewrite of one file got.
+    enum class ExifStep {
+        Done,     // every ticked tag the file holds was rewritten (or it holds none)
+        NotNow,   // a tag could not be rewritten and nothing was: the file is as it was
+        Partly,   // some tags were rewritten, another could not be
+    };
+    ExifStep WriteExifDates(const TxString& strPath, const FILETIME& ftNew);
     // Writes one changed row; true when all of it was written.
     bool ApplyRow(QTreeWidgetItem* pItem, bool bExif);
     // Moves the mark to the first selected row; null (and nothing changed) when none is.

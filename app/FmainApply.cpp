@@ -20,24 +20,28 @@ bool TFormMain::ExifWanted() const
     return CheckBoxDT->isChecked() || CheckBoxDTOriginal->isChecked() || CheckBoxDTDigitized->isChecked();
 }
 
-bool TFormMain::WriteExifDates(const TxString& strPath, const FILETIME& ftNew)
+TFormMain::ExifStep TFormMain::WriteExifDates(const TxString& strPath, const FILETIME& ftNew)
 {
     auto pExif = std::make_unique<CExif>();  // the tag table is large: not on the stack
     if (!pExif->Open(strPath.Text())) {
         // Nothing to rewrite in this file; its time stamp is still written.
         TX_LOG("Cannot read EXIF from %s", strPath.Text());
-        return true;
+        return ExifStep::Done;
     }
     ExifWriteReport report;
     pExif->WriteDateTags(ftNew, CheckBoxDT->isChecked(), CheckBoxDTOriginal->isChecked(),
                          CheckBoxDTDigitized->isChecked(), &report);
     // A tag the file does not hold (or too short to hold a date) cannot be written however
-    // often Apply is tried; a file that could not be opened or written, or that changed under
-    // us, can: those leave the row changed so that the change is not lost.
-    for (ExifWriteResult result : report.aResult)
-        if (result == ExifWriteResult::Failed || result == ExifWriteResult::Changed)
-            return false;
-    return true;
+    // often Apply is tried; a file that could not be opened or written (read-only, say), or
+    // that changed under us, can be later.
+    bool bWritten = false, bPending = false;
+    for (ExifWriteResult result : report.aResult) {
+        bWritten = bWritten || result == ExifWriteResult::Written;
+        bPending = bPending || result == ExifWriteResult::Failed || result == ExifWriteResult::Changed;
+    }
+    if (!bPending)
+        return ExifStep::Done;
+    return bWritten ? ExifStep::Partly : ExifStep::NotNow;
 }
 
 bool TFormMain::ApplyRow(QTreeWidgetItem* pItem, bool bExif)
@@ -48,12 +52,19 @@ bool TFormMain::ApplyRow(QTreeWidgetItem* pItem, bool bExif)
     // the same time as the list, summer or winter. A time without a UTC counterpart leaves the
     // file wholly untouched, its EXIF dates too.
     FILETIME ftUtc{};
-    const bool bConverted = LocalFileTimeToFileTime(&file.m_ftNew, &ftUtc);
+    if (!LocalFileTimeToFileTime(&file.m_ftNew, &ftUtc)) {
+        UpdateRefLabels(file);
+        return false;
+    }
     // The contents first: rewriting them moves the last-write time, which the time stamp set
-    // afterwards replaces.
-    const bool bExifDone = bConverted && (!bExif || WriteExifDates(strPath, file.m_ftNew));
-    const bool bStamped = bConverted && SetFileTimes(strPath.Text(), nullptr, nullptr, &ftUtc);
-    const bool bWritten = bStamped && bExifDone;
+    // afterwards replaces. When the dates inside could not be rewritten and nothing was, the
+    // file is left wholly as it was, so that the list still shows its time and the next Apply
+    // does both; once some of its contents changed, the time stamp is written all the same.
+    const ExifStep exif = bExif ? WriteExifDates(strPath, file.m_ftNew) : ExifStep::Done;
+    if (exif == ExifStep::NotNow)
+        TX_LOG("EXIF dates of %s cannot be rewritten now: the file is left as it was", strPath.Text());
+    const bool bStamped = exif != ExifStep::NotNow && SetFileTimes(strPath.Text(), nullptr, nullptr, &ftUtc);
+    const bool bWritten = bStamped && exif == ExifStep::Done;
     if (bWritten) {
         file.m_ftOriginal = file.m_ftNew;
         ShowRowTimes(pItem);

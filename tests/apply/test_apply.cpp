@@ -246,14 +246,16 @@ TEST_F(ApplyTest, AnExifRewriteThatCannotHappenNowLeavesTheRowToBeAppliedAgain)
     form.CheckBoxDTOriginal->setChecked(true);
 
     // Another reader (the preview, say) holds the file: its date texts cannot be rewritten now.
-    // The time stamp is written all the same, but the row is not reported as written.
+    // The file is left wholly as it was, time stamp included, so that the list still shows
+    // what the disk holds; the row keeps its new time for the next Apply.
     const int hReader = FileOpen(PathOf("busy.jpg").c_str(), FileOpenMode::ReadExisting);
     ASSERT_NE(hReader, INVALID_FILE_HANDLE);
     form.ButtonApply->click();
     FileClose(hReader);
     EXPECT_EQ(Contents("busy.jpg"), before);
-    EXPECT_EQ(LocalMtime(PathOf("busy.jpg")), "2006-12-24 18:05:09");
+    EXPECT_EQ(LocalMtime(PathOf("busy.jpg")), "2006-12-24 17:05:09");
     EXPECT_TRUE(TFormMain::FileOfRow(Row("busy.jpg"))->IsChanged());
+    EXPECT_EQ(TFormMain::FileOfRow(Row("busy.jpg"))->m_ftOriginal.dwLowDateTime, kTaken.dwLowDateTime);
     EXPECT_TRUE(form.ButtonApply->isEnabled());
 
     // Free again: the next Apply completes the row.
