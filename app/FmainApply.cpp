@@ -4,6 +4,7 @@
 #include "Fmain.h"
 
 #include "../exif/Uexif.h"
+#include "../platform/winfile.h"
 #include "../platform/wintime.h"
 #include "../tx/UTxUtils.h"
 #include "Ulang.h"
@@ -49,10 +50,12 @@ bool TFormMain::ApplyRow(QTreeWidgetItem* pItem, bool bExif)
     COneFile& file = *FileOfRow(pItem);
     const TxString strPath = FullPath(file);
     // Local to UTC with the offset in force at the new time itself, so that the file shows
-    // the same time as the list, summer or winter. A time without a UTC counterpart leaves the
-    // file wholly untouched, its EXIF dates too.
-    FILETIME ftUtc{};
-    if (!LocalFileTimeToFileTime(&file.m_ftNew, &ftUtc)) {
+    // the same time as the list, summer or winter; in the hour the clocks show twice, the
+    // occurrence nearer the file's present time, so that a small shift stays small. A time
+    // without a UTC counterpart leaves the file wholly untouched, its EXIF dates too.
+    FILETIME ftNow{}, ftUtc{};
+    const bool bNow = GetFileLastWriteTime(strPath.Text(), &ftNow);
+    if (!LocalFileTimeToFileTimeNear(&file.m_ftNew, bNow ? &ftNow : nullptr, &ftUtc)) {
         UpdateRefLabels(file);
         return false;
     }

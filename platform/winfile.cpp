@@ -283,6 +283,17 @@ bool GetFileMode(const char* pszPath, std::uint32_t* pMode)
     return true;
 }
 
+bool GetFileLastWriteTime(const char* pszPath, FILETIME* pLastWrite)
+{
+    if (!ValidPath(pszPath) || pLastWrite == nullptr)
+        return false;
+    struct stat st {};
+    if (stat(pszPath, &st) != 0)
+        return false;
+    *pLastWrite = FileTimeFromUnix(st.st_mtim.tv_sec, st.st_mtim.tv_nsec);
+    return true;
+}
+
 bool SetFileMode(const char* pszPath, std::uint32_t mode)
 {
     if (!ValidPath(pszPath))

@@ -43,6 +43,8 @@ bool SetFileAttributesA(const char* pszPath, DWORD dwAttributes);
 // Mode bits of a file, to restore them exactly.
 bool GetFileMode(const char* pszPath, std::uint32_t* pMode);
 bool SetFileMode(const char* pszPath, std::uint32_t mode);
+// The last-write time (mtime) of a file, UTC.
+bool GetFileLastWriteTime(const char* pszPath, FILETIME* pLastWrite);
 
 // utimensat: last-write = mtime, last-access = atime, null = UTIME_OMIT; creation is ignored.
 bool SetFileTimeByPath(const char* pszPath, const FILETIME* pCreation, const FILETIME* pLastAccess,

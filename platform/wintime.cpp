@@ -131,7 +131,7 @@ bool FileTimeToLocalFileTime(const FILETIME* pUtc, FILETIME* pLocal)
     return true;
 }
 
-bool LocalFileTimeToFileTime(const FILETIME* pLocal, FILETIME* pUtc)
+bool LocalFileTimeToFileTimeNear(const FILETIME* pLocal, const FILETIME* pNearUtc, FILETIME* pUtc)
 {
     if (pLocal == nullptr || pUtc == nullptr)
         return false;
@@ -143,18 +143,28 @@ bool LocalFileTimeToFileTime(const FILETIME* pLocal, FILETIME* pUtc)
     // The offsets that can apply near this local time: the ones in force a day before, at and
     // a day after it (zone rules never change twice within a day). An offset fits when the UTC
     // time it gives has that same offset. Of two fitting ones (the repeated hour when clocks
-    // go back) the earlier instant is taken; when none fits (the skipped hour when clocks go
-    // forward) the offset in force before the change is used.
+    // go back) the instant nearer pNearUtc is taken, or the earlier one without it; when none
+    // fits (the skipped hour when clocks go forward) the offset in force before the change is
+    // used.
     long candidates[3] = {};
     for (int i = 0; i < 3; ++i) {
         if (!OffsetAt(local + (i - 1) * 86400, &candidates[i]))
             return false;
     }
+    std::int64_t near = 0;
+    const bool bNear = pNearUtc != nullptr && FileTimeToUnix(*pNearUtc, &near, &nanoseconds);
+    auto distance = [&](long offset) {
+        const std::int64_t d = (local - offset) - near;
+        return d < 0 ? -d : d;
+    };
     bool bFound = false;
     long chosen = candidates[0];
     for (long offset : candidates) {
         long check = 0;
-        if (OffsetAt(local - offset, &check) && check == offset && (!bFound || offset > chosen)) {
+        if (!OffsetAt(local - offset, &check) || check != offset)
+            continue;
+        const bool bBetter = bNear ? distance(offset) < distance(chosen) : offset > chosen;
+        if (!bFound || bBetter) {
             chosen = offset;
             bFound = true;
         }
@@ -164,6 +174,11 @@ bool LocalFileTimeToFileTime(const FILETIME* pLocal, FILETIME* pUtc)
         return false;
     *pUtc = U64ToFileTime(result);
     return true;
+}
+
+bool LocalFileTimeToFileTime(const FILETIME* pLocal, FILETIME* pUtc)
+{
+    return LocalFileTimeToFileTimeNear(pLocal, nullptr, pUtc);
 }
 
 void GetLocalTime(SYSTEMTIME* pSystemTime)

@@ -15,6 +15,9 @@ bool SystemTimeToFileTime(const SYSTEMTIME* pSystemTime, FILETIME* pFileTime);
 // date converted. False when the value cannot be converted.
 bool FileTimeToLocalFileTime(const FILETIME* pUtc, FILETIME* pLocal);
 bool LocalFileTimeToFileTime(const FILETIME* pLocal, FILETIME* pUtc);
+// The same, except that a local time the clocks show twice (when they go back) gives the
+// instant nearer pNearUtc (for a file, its present time stamp), rather than the earlier one.
+bool LocalFileTimeToFileTimeNear(const FILETIME* pLocal, const FILETIME* pNearUtc, FILETIME* pUtc);
 
 void GetLocalTime(SYSTEMTIME* pSystemTime);
 DWORD GetTickCount();  // monotonic milliseconds, wraps at 2^32

@@ -236,6 +236,30 @@ TEST_F(ApplyTest, SummerAndWinterTimesReachTheFilesAsTheListShowsThem)
     EXPECT_EQ(Calendar(TFormMain::FileOfRow(Row("summer.jpg"))->m_ftOriginal), "2006-07-14 10:00:00");
 }
 
+TEST_F(ApplyTest, ASmallShiftInTheHourShownTwiceStaysSmall)
+{
+    // 29 October 2006 in Prague: 00:30 and 01:30 UTC both show as 02:30. A second added to
+    // either moves that file by a second, not by an hour.
+    TimeZoneGuard prague("Europe/Prague");
+    const FILETIME ftFirstUtc = Local(2006, 10, 29, 0, 30, 0), ftSecondUtc = Local(2006, 10, 29, 1, 30, 0);
+    for (const auto& [name, ftUtc] : {std::pair{"first.jpg", ftFirstUtc}, std::pair{"second.jpg", ftSecondUtc}}) {
+        PlainPhoto(name, kTaken);
+        ASSERT_TRUE(SetFileTimeByPath(PathOf(name).c_str(), nullptr, nullptr, &ftUtc));
+    }
+    WriteSettings();
+    TFormMain& form = Open();
+    EXPECT_EQ(Row("first.jpg")->text(1), Row("second.jpg")->text(1));
+
+    SelectAndShift({"first.jpg", "second.jpg"}, form.BitBtnSecondUp);
+    form.ButtonApply->click();
+    EXPECT_FALSE(form.m_bChanged);
+    FILETIME ftFirst{}, ftSecond{};
+    ASSERT_TRUE(GetFileLastWriteTime(PathOf("first.jpg").c_str(), &ftFirst));
+    ASSERT_TRUE(GetFileLastWriteTime(PathOf("second.jpg").c_str(), &ftSecond));
+    EXPECT_EQ(Calendar(ftFirst), "2006-10-29 00:30:01");
+    EXPECT_EQ(Calendar(ftSecond), "2006-10-29 01:30:01");
+}
+
 TEST_F(ApplyTest, AnExifRewriteThatCannotHappenNowLeavesTheRowToBeAppliedAgain)
 {
     ExifPhoto("busy.jpg", kDates, kTaken);

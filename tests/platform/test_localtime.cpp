@@ -71,6 +71,24 @@ TEST_F(PragueTime, ClockChangesGiveDefinedResults)
     const FILETIME second = At(2006, 10, 29, 1, 30);
     ASSERT_TRUE(FileTimeToLocalFileTime(&second, &local));
     EXPECT_EQ(FileTimeToU64(local), FileTimeToU64(fold));
+
+    // Given the instant it came from, the repeated hour converts back to the occurrence nearer
+    // it: a file stamped in either 02:30 and moved on by a second is a second later, not an
+    // hour earlier or later. Far from the fold, or outside it, the hint changes nothing.
+    const FILETIME oneSecondOn = At(2006, 10, 29, 2, 30, 1);
+    const FILETIME first = At(2006, 10, 29, 0, 30);
+    ASSERT_TRUE(LocalFileTimeToFileTimeNear(&oneSecondOn, &second, &utc));
+    EXPECT_EQ(FileTimeToU64(utc), FileTimeToU64(At(2006, 10, 29, 1, 30, 1)));
+    ASSERT_TRUE(LocalFileTimeToFileTimeNear(&oneSecondOn, &first, &utc));
+    EXPECT_EQ(FileTimeToU64(utc), FileTimeToU64(At(2006, 10, 29, 0, 30, 1)));
+    const FILETIME yearsLater = At(2030, 1, 1, 12);
+    ASSERT_TRUE(LocalFileTimeToFileTimeNear(&oneSecondOn, &yearsLater, &utc));
+    EXPECT_EQ(FileTimeToU64(utc), FileTimeToU64(At(2006, 10, 29, 1, 30, 1)));
+    ASSERT_TRUE(LocalFileTimeToFileTimeNear(&gap, &second, &utc));
+    EXPECT_EQ(FileTimeToU64(utc), FileTimeToU64(At(2006, 3, 26, 1, 30)));
+    const FILETIME july = At(2006, 7, 15, 12, 30);
+    ASSERT_TRUE(LocalFileTimeToFileTimeNear(&july, &second, &utc));
+    EXPECT_EQ(FileTimeToU64(utc), FileTimeToU64(At(2006, 7, 15, 10, 30)));
 }
 
 TEST_F(PragueTime, ValuesAtTheEndsOfTheRange)
