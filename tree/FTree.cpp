@@ -10,6 +10,7 @@
 #include <QApplication>
 #include <QGuiApplication>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScreen>
@@ -120,6 +121,7 @@ TFormTree::TFormTree(QWidget* pParent) : QDialog(pParent)
     connect(ButtonCancel, &QPushButton::clicked, this, &TFormTree::ButtonCancelClick);
     connect(TreeView, &QTreeWidget::itemExpanded, this, &TFormTree::TreeViewExpanded);
     connect(TreeView, &QTreeWidget::itemCollapsed, this, &TFormTree::TreeViewCollapsed);
+    TreeView->installEventFilter(this);
 }
 
 // The panel's controls keep their designed distance from the right edge of a 300-pixel-wide
@@ -137,6 +139,18 @@ void TFormTree::resizeEvent(QResizeEvent* pEvent)
 {
     QDialog::resizeEvent(pEvent);
     LayOutPanel();
+}
+
+// The tree view expands everything below the current folder on "*". Here every expansion reads
+// the subfolders of the folder's children from disk, so that key would walk the whole disk, and
+// would never end below a folder that holds a link to one of its own parents (memory growing
+// until the system stops the program). Folders open one level at a time; the key does nothing.
+bool TFormTree::eventFilter(QObject* pWatched, QEvent* pEvent)
+{
+    if (pWatched == TreeView && pEvent->type() == QEvent::KeyPress &&
+        static_cast<QKeyEvent*>(pEvent)->key() == Qt::Key_Asterisk)
+        return true;
+    return QDialog::eventFilter(pWatched, pEvent);
 }
 
 int TFormTree::ShowModal()

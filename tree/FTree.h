@@ -56,6 +56,7 @@ public slots:
 
 protected:
     void resizeEvent(QResizeEvent* pEvent) override;
+    bool eventFilter(QObject* pWatched, QEvent* pEvent) override;
 
 private:
     void LayOutPanel();

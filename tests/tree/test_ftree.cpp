@@ -244,6 +244,40 @@ TEST_F(FormTreeTest, KeysEndTheRealDialog)
     EXPECT_EQ(m_form.ShowModal(), 2);
 }
 
+TEST_F(FormTreeTest, KeysOpenOneLevelAtATimeAndStarOpensNothing)
+{
+    // "*" in a tree view expands everything below the folder; with every expansion reading the
+    // disk that walks all of it, and below a link back to a parent it never ends.
+    fs::create_directory_symlink("..", g_root / "zeta/back");
+    m_form.FillDrives();
+    m_form.show();
+    m_form.TreeView->expandItem(TestRoot());
+    auto starThenRight = [this](QTreeWidgetItem* pNode) {
+        m_form.TreeView->setCurrentItem(pNode);
+        QTest::keyClick(m_form.TreeView, Qt::Key_Asterisk);
+        const bool bOpenedByStar = pNode->isExpanded();
+        QTest::keyClick(m_form.TreeView, Qt::Key_Right);
+        return !bOpenedByStar && pNode->isExpanded();
+    };
+
+    QTreeWidgetItem* pPhotos = Child(TestRoot(), "Photos 2006");
+    ASSERT_NE(pPhotos, nullptr);
+    ASSERT_TRUE(starThenRight(pPhotos));
+    ASSERT_NE(Child(pPhotos, "Dcim"), nullptr);
+    EXPECT_FALSE(Child(pPhotos, "Dcim")->isExpanded());
+
+    // The link is a folder like any other, opened one level per key press.
+    QTreeWidgetItem* pZeta = Child(TestRoot(), "zeta");
+    ASSERT_NE(pZeta, nullptr);
+    EXPECT_TRUE(starThenRight(pZeta));
+    QTreeWidgetItem* pBack = Child(pZeta, "back");
+    ASSERT_NE(pBack, nullptr);
+    EXPECT_EQ(Texts(pBack), (QStringList{"Photos", "Photos 2006", "photos", "zeta"}));
+    EXPECT_FALSE(pBack->isExpanded());
+    EXPECT_STREQ(m_form.NodePath(pBack).Text(), Under("zeta/back").Text());
+    m_form.hide();
+}
+
 TEST_F(FormTreeTest, ProgressShowsOnlyAfterOneSecondAndHidesAtTheEnd)
 {
     m_form.FillDrives();
