@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <filesystem>
 #include <sys/wait.h>
 
 using namespace exiftest;
@@ -60,6 +61,17 @@ TEST(Cli, DumpAndDate)
     EXPECT_NE(failed.err.find(noDate + ": no usable date\n"), std::string::npos);
 
     EXPECT_EQ(Cli(dir, "dump " + Quote(none)).status, 1);
+
+    // A file that cannot be opened is not reported as one without EXIF data.
+    const std::string missing = dir.Path("missing.jpg");
+    const std::string folder = dir.Path("folder.jpg");
+    ASSERT_TRUE(std::filesystem::create_directory(folder));
+    CliRun unopened = Cli(dir, "date " + Quote(missing) + " " + Quote(folder) + " " + Quote(a));
+    EXPECT_EQ(unopened.status, 1);
+    EXPECT_EQ(unopened.out, "2006:12:24 17:05:09\t" + a + "\n");
+    EXPECT_EQ(unopened.err, missing + ": No such file or directory\n" + folder + ": Is a directory\n");
+    EXPECT_EQ(Cli(dir, "set-exif '2010:01:02 03:04:05' " + Quote(missing)).err,
+              missing + ": No such file or directory\n");
 }
 
 TEST(Cli, SetExifAndUsage)

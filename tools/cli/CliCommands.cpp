@@ -5,6 +5,8 @@
 
 #include "CliDateText.h"
 #include "exif/Uexif.h"
+#include "platform/winerror.h"
+#include "platform/winfile.h"
 
 #include <cstdio>
 #include <cstring>
@@ -13,12 +15,26 @@
 
 namespace {
 
+// Why a file gave no EXIF data: one that cannot be opened at all (missing, a folder, not
+// readable) is named with the system's reason, so that it is not taken for a photograph that
+// merely lacks EXIF data.
+std::string OpenFailureText(const char* pszPath)
+{
+    const int hFile = FileOpen(pszPath, FileOpenMode::ReadExisting);
+    if (hFile != INVALID_FILE_HANDLE) {
+        FileClose(hFile);
+        return "no EXIF block";
+    }
+    const std::string reason = FormatErrorText(GetLastError());
+    return reason.empty() ? "cannot be opened" : reason;
+}
+
 bool OpenExif(CExif& exif, const char* pszPath, std::FILE* pUnknownTags = nullptr)
 {
     exif.SetUnknownTagStream(pUnknownTags);
     if (exif.Open(pszPath))
         return true;
-    std::fprintf(stderr, "%s: no EXIF block\n", pszPath);
+    std::fprintf(stderr, "%s: %s\n", pszPath, OpenFailureText(pszPath).c_str());
     return false;
 }
 
