@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstdio>
 #include <filesystem>
 #include <sys/wait.h>
@@ -89,6 +90,16 @@ TEST(Cli, SetExifAndUsage)
     EXPECT_EQ(some.status, 1);
     EXPECT_EQ(some.out, a + ": DateTimeOriginal written, DateTimeDigitized written\n");
     EXPECT_EQ(some.err, b + ": DateTimeOriginal not found, DateTimeDigitized written\n");
+
+    // The file keeps its time stamp; "--" ends the options, so a file may begin with "-".
+    const std::string dash = dir.Write("-d.jpg", Jpeg(Camera(false).Build()));
+    std::filesystem::last_write_time(
+        dash, std::chrono::floor<std::chrono::seconds>(std::filesystem::last_write_time(dash)) - std::chrono::hours(24 * 400));
+    const auto stamp = std::filesystem::last_write_time(dash);
+    CliRun dashed = Cli(dir, "set-exif --original -- '2012:01:02 03:04:05' " + Quote(dash));
+    EXPECT_EQ(dashed.status, 0) << dashed.err;
+    EXPECT_EQ(std::filesystem::last_write_time(dash), stamp);
+    EXPECT_EQ(Cli(dir, "date -- " + Quote(dash)).out, "2012:01:02 03:04:05\t" + dash + "\n");
 
     CliRun help = Cli(dir, "--help");
     EXPECT_EQ(help.status, 0);

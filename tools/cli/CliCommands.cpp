@@ -70,6 +70,10 @@ int CommandDump(int argc, char** argv)
 
 int CommandDate(int argc, char** argv)
 {
+    if (argc >= 1 && std::strcmp(argv[0], "--") == 0) {  // "--" ends the (absent) options
+        ++argv;
+        --argc;
+    }
     if (argc < 1) {
         std::fprintf(stderr, "velmora-cli date: give at least one file\n");
         return kExitUsage;
@@ -97,6 +101,10 @@ int CommandSetExif(int argc, char** argv)
     bool abWanted[3] = {false, false, false};
     int i = 0;
     for (; i < argc && std::strncmp(argv[i], "--", 2) == 0; ++i) {
+        if (argv[i][2] == '\0') {  // "--" ends the options
+            ++i;
+            break;
+        }
         int k = 0;
         while (k < 3 && std::strcmp(argv[i], kFlags[k]) != 0)
             ++k;
@@ -125,8 +133,13 @@ int CommandSetExif(int argc, char** argv)
             nStatus = kExitFailed;
             continue;
         }
+        // The dates inside are rewritten in place; the file's time stamp stays as it was, so
+        // that the photograph does not look modified now.
+        FILETIME ftStamp{};
+        const bool bStamp = GetFileLastWriteTime(argv[i], &ftStamp);
         ExifWriteReport report;
         exif.WriteDateTags(ft, abWanted[0], abWanted[1], abWanted[2], &report);
+        const bool bStampKept = !bStamp || SetFileTimeByPath(argv[i], nullptr, nullptr, &ftStamp);
         std::string line = argv[i];
         const char* pszSep = ": ";
         for (int k = 0; k < 3; ++k) {
@@ -135,7 +148,9 @@ int CommandSetExif(int argc, char** argv)
                 pszSep = ", ";
             }
         }
-        const bool bOk = report.AllWritten();
+        if (!bStampKept)
+            line += " (its time stamp could not be kept)";
+        const bool bOk = report.AllWritten() && bStampKept;
         std::fprintf(bOk ? stdout : stderr, "%s\n", line.c_str());
         if (!bOk)
             nStatus = kExitFailed;

@@ -20,10 +20,12 @@ const char kUsage[] =
     "      Rewrite the chosen date tags (all three when none is chosen) of each FILE in\n"
     "      place and report per file what was written. A tag is left alone when the file\n"
     "      lacks it, when it cannot hold a full date, or when the file changed meanwhile.\n"
+    "      Each file keeps its time stamp.\n"
     "  velmora-cli --help\n"
     "\n"
     "Exit status: 0 when every file succeeded, 1 when any failed, 2 for a usage error.\n"
-    "dump names the tags the engine does not know on standard error.\n";
+    "dump names the tags the engine does not know on standard error.\n"
+    "\"--\" ends the options, for file names that begin with \"-\".\n";
 
 }  // namespace
 
