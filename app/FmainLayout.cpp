@@ -113,7 +113,9 @@ QToolButton* MakeShiftButton(QWidget* pParent, const char* pszName, int nLeft, b
     auto* pButton = Place(new QToolButton(pParent), pszName, nLeft, 7, 17, 14);
     pButton->setIcon(QIcon(ArrowGlyph(bUp)));
     pButton->setIconSize(QSize(9, 6));
-    pButton->setFocusPolicy(Qt::NoFocus);
+    // Reachable with Tab and pressed with Space, as the buttons of the window are; a click
+    // does not take the focus from the file list.
+    pButton->setFocusPolicy(Qt::TabFocus);
     return pButton;
 }
 

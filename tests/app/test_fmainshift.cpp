@@ -1,6 +1,7 @@
 // The time-shift buttons: steps on the selected rows, refusals, and the autorepeat.
 #include "FormFixture.h"
 
+#include <QApplication>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
@@ -146,4 +147,30 @@ TEST_F(ShiftTest, AHeldButtonRepeatsAfterThreeSkippedTicks)
     form.ListViewFiles->clearSelection();
     QTest::mousePress(form.BitBtnDayUp, Qt::RightButton);
     EXPECT_EQ(form.m_pHeldButton, nullptr);
+}
+
+TEST_F(ShiftTest, TheButtonsWorkFromTheKeyboardAndAClickLeavesTheFocusInTheList)
+{
+    Photo("a.jpg", 2006, 6, 15, 10, 0, 0);
+    WriteSettings();
+    TFormMain& form = Open();
+    const COneFile& a = *TFormMain::FileOfRow(Row("a.jpg"));
+    form.activateWindow();
+    QApplication::setActiveWindow(&form);
+    Select({"a.jpg"});
+
+    // Tab reaches a shift button and Space presses it.
+    form.ListViewFiles->setFocus(Qt::TabFocusReason);
+    for (int i = 0; i < 40 && !form.BitBtnHourUp->hasFocus(); ++i)
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    ASSERT_TRUE(form.BitBtnHourUp->hasFocus());
+    QTest::keyClick(form.BitBtnHourUp, Qt::Key_Space);
+    EXPECT_TRUE(a.m_ftNew == Local(2006, 6, 15, 11, 0, 0));
+
+    // A click steps without taking the focus from the list, so arrow keys still move the rows.
+    form.ListViewFiles->setFocus(Qt::MouseFocusReason);
+    ASSERT_TRUE(form.ListViewFiles->hasFocus());
+    QTest::mouseClick(form.BitBtnMinuteUp, Qt::LeftButton);
+    EXPECT_TRUE(a.m_ftNew == Local(2006, 6, 15, 11, 1, 0));
+    EXPECT_TRUE(form.ListViewFiles->hasFocus());
 }
