@@ -71,7 +71,6 @@ bool FolderSearch::First(const char* pszFolder, const char* pszMask, FindData* p
     if (pDir == nullptr)
         return false;
     m_pDir = pDir;
-    errno = 0;
     while (const dirent* pEntry = readdir(pDir)) {
         if (fnmatch(m_strMask.c_str(), pEntry->d_name, FNM_CASEFOLD) == 0)
             m_names.emplace_back(pEntry->d_name);
