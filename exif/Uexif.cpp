@@ -10,6 +10,8 @@
 #include "tx/UTxDiskApi.h"
 #include "tx/UTxUtils.h"
 
+#include <algorithm>
+#include <cstdio>
 #include <cstring>
 #include <vector>
 
@@ -55,19 +57,7 @@ bool CExif::Open(const char* pszFileName)
     m_strFileName.Assign(pszFileName);
     if (!LoadFile() || !FindExifBlock())
         return false;
-
-    WalkIfd0Chain();
-
-    if (m_dwExifIfdPos != 0 && IfdFits(m_dwExifIfdPos)) {
-        m_dwEntryCount = U16(m_dwExifIfdPos);
-        for (DWORD i = 0; i < m_dwEntryCount; ++i)
-            ReadExifEntry(i);
-    }
-    if (m_bInteropFound && IfdFits(m_dwInteropIfdPos)) {
-        m_dwEntryCount = U16(m_dwInteropIfdPos);
-        for (DWORD i = 0; i < m_dwEntryCount; ++i)
-            ReadInteropEntry(i);
-    }
+    WalkBlock(WalkMode::Render, 1);
     return true;
 }
 
@@ -129,65 +119,156 @@ bool CExif::ReadEntry(DWORD dwEntryPos)
     return true;
 }
 
-// IFD0, then every IFD its next-IFD offsets lead to, each walked at most once. The IFDs of a
-// sound file never overlap, so all their entries together fit into the block; a chain of
-// overlapping IFDs that walks more would only reread the same bytes (and could take minutes),
-// so the walk ends there.
-void CExif::WalkIfd0Chain()
+// Walks one IFD at dwIfdPos: false when it was walked before, does not lie in the block or the
+// walk ran out of entries (each with a log record). The IFDs of a sound file never overlap, so
+// all their entries together fit into the block; a chain of overlapping IFDs that walks more
+// would only reread the same bytes (and could take minutes), so the walk ends there.
+bool CExif::WalkIfd(DWORD dwIfdPos, const char* pszWhere, bool bMain, WalkMode mode, DWORD& dwBudget)
 {
-    std::vector<bool> visited(m_dwExifSize, false);
-    const DWORD dwEntryBudget = m_dwExifSize / 12;
-    DWORD dwEntriesWalked = 0;
-    while (IfdFits(m_dwIfdPos)) {
-        if (visited[m_dwIfdPos]) {
-            TX_LOG("IFD chain loops back to %u", m_dwIfdPos);
-            return;
+    if (!IfdFits(dwIfdPos))
+        return false;
+    if (std::find(m_visited.begin(), m_visited.end(), dwIfdPos) != m_visited.end()) {
+        TX_LOG("IFD at %u (%s) was walked already: skipped", dwIfdPos, pszWhere);
+        return false;
+    }
+    m_visited.push_back(dwIfdPos);
+    m_walkMode = mode;
+    m_dwIfdPos = dwIfdPos;
+    m_pszWhere = pszWhere;
+    m_bMainIfd = bMain;
+    m_dwEntryCount = U16(dwIfdPos);
+    m_ranges.push_back(ReadRange{dwIfdPos, 2 + 12 * m_dwEntryCount + 4, 0, -1});
+    for (DWORD i = 0; i < m_dwEntryCount; ++i) {
+        if (dwBudget == 0) {
+            TX_LOG("IFD at %u: the chain holds more entries than the Exif block can", dwIfdPos);
+            return false;
         }
-        visited[m_dwIfdPos] = true;
-        m_dwEntryCount = U16(m_dwIfdPos);
-        for (DWORD i = 0; i < m_dwEntryCount; ++i) {
-            if (dwEntriesWalked++ == dwEntryBudget) {
-                TX_LOG("IFD at %u: the chain holds more entries than the Exif block can", m_dwIfdPos);
-                return;
-            }
-            if (!ReadEntry(m_dwIfdPos + 2 + 12 * i))
-                return;
+        --dwBudget;
+        if (!ReadEntry(dwIfdPos + 2 + 12 * i))
+            return false;
+        NoteEntry();
+        if (mode == WalkMode::Render)
             DescribeEntry(i);
-        }
+    }
+    return true;
+}
+
+// The block's IFD0 chain (IFD0, IFD1 and every IFD chained after them), then every Exif
+// sub-IFD they point to, then the Interoperability IFD; each IFD at most once. In Render mode
+// the chain, the main picture's Exif IFD and the Interoperability IFD render into the table;
+// otherwise, and for any further Exif IFD, only the copies of the date tags are noted.
+void CExif::WalkBlock(WalkMode mode, int nSegment)
+{
+    m_nSegment = nSegment;
+    m_visited.clear();
+    m_ranges.clear();
+    m_exifIfds.clear();
+    const std::size_t nFirstCopy = m_copies.size();
+    DWORD dwBudget = m_dwExifSize / 12;
+    static const char* const kChainNames[] = {"IFD0", "IFD1", "IFD2", "IFD3", "IFD4", "IFD5", "IFD6", "IFD7"};
+    for (int k = 0; WalkIfd(m_dwIfdPos, kChainNames[std::min(k, 7)], k == 0, mode, dwBudget); ++k) {
         const DWORD dwNextField = m_dwIfdPos + 2 + 12 * m_dwEntryCount;
         if (!InBlock(dwNextField, 4)) {
             TX_LOG("IFD at %u: next-IFD offset outside the Exif block", m_dwIfdPos);
-            return;
+            break;
         }
         const DWORD dwNext = U32(dwNextField);
         if (dwNext == 0)
-            return;
+            break;
         m_dwIfdPos = exif::BlockPosOf(dwNext);
+        if (std::find(m_visited.begin(), m_visited.end(), m_dwIfdPos) != m_visited.end()) {
+            TX_LOG("IFD chain loops back to %u", m_dwIfdPos);
+            break;
+        }
     }
+    bool bMainExifDone = false;
+    for (std::size_t k = 0; k < m_exifIfds.size(); ++k) {
+        const auto [dwPos, bFromMain] = m_exifIfds[k];
+        const bool bMain = bFromMain && !bMainExifDone;
+        bMainExifDone = bMainExifDone || bMain;
+        WalkIfd(dwPos, bMain ? "ExifIFD" : "ExifIFD2", bMain, bMain ? mode : WalkMode::DatesOnly, dwBudget);
+    }
+    if (mode == WalkMode::Render && m_bInteropFound)
+        WalkIfd(m_dwInteropIfdPos, "InteropIFD", false, mode, dwBudget);
+    CheckDateCopies(nFirstCopy);
 }
 
-void CExif::ReadExifEntry(DWORD i)
+// What every entry tells the walk, whatever is rendered: the data it points to, the Exif IFD
+// it leads to, or a copy of a date tag.
+void CExif::NoteEntry()
 {
-    m_dwIfdPos = m_dwExifIfdPos;
-    if (IfdFits(m_dwIfdPos) && ReadEntry(m_dwIfdPos + 2 + 12 * i))
-        DescribeEntry(i);
+    const std::uint64_t qwSize = std::uint64_t(m_dwCount) * exif::TypeSize(m_dwType);
+    const DWORD dwData = exif::BlockPosOf(m_dwValue);
+    if (qwSize > 4 && dwData < m_dwExifSize) {
+        const int nDate = exif::DateOfSlot(exif::FindSlot(m_dwTag));
+        const DWORD dwLen = DWORD(std::min<std::uint64_t>(qwSize, m_dwExifSize - dwData));
+        m_ranges.push_back(ReadRange{dwData, dwLen, m_dwEntryPos, nDate});
+    }
+    if (m_dwTag == 0x8769)  // ExifOffset
+        m_exifIfds.emplace_back(dwData, m_bMainIfd);
+    const int nSlot = exif::FindSlot(m_dwTag);
+    const int nDate = nSlot < 0 ? -1 : exif::DateOfSlot(nSlot);
+    if (nDate >= 0)
+        NoteDateCopy(nDate);
+}
+
+void CExif::NoteDateCopy(int nDate)
+{
+    DateCopy c{};
+    c.nDate = nDate;
+    if (m_nSegment > 1)
+        std::snprintf(c.szWhere, sizeof(c.szWhere), "APP1#%d %s", m_nSegment, m_pszWhere);
     else
-        m_dwEntryCount = i;  // ends the walk of this IFD
+        std::snprintf(c.szWhere, sizeof(c.szWhere), "%s", m_pszWhere);
+    c.dwCount = m_dwCount;
+    c.dwEntryPos = m_dwEntryPos;
+    c.dwBlockPos = exif::BlockPosOf(m_dwValue);
+    c.eRefused = ExifWriteResult::NotAsked;
+    // Counted in 64 bits, since near the end of a file of almost 4 GiB the 32-bit sum would
+    // wrap round to the file's start.
+    const std::uint64_t qwFilePos = std::uint64_t(m_dwPos) + c.dwBlockPos;
+    if (m_dwCount < 19) {
+        c.eRefused = ExifWriteResult::TooShort;
+    } else if (!InBlock(c.dwBlockPos, 19)) {
+        TX_LOG("%s tag (%s): value outside the Exif block of %s", exif::kDateNames[nDate], c.szWhere,
+               m_strFileName.Text());
+        c.eRefused = ExifWriteResult::NotDateText;
+    } else if (qwFilePos + 19 > m_dwFileSize) {
+        // A block cut short by the end of the file: the value is not in the file at all.
+        TX_LOG("%s tag: value beyond the end of file %s", exif::kDateNames[nDate], m_strFileName.Text());
+        c.eRefused = ExifWriteResult::NotFound;
+    } else {
+        c.qwFilePos = qwFilePos;
+        std::memcpy(c.abText, m_pExifData + c.dwBlockPos, 19);
+    }
+    // The same value reached twice (two IFDs pointing to the same bytes) is one copy.
+    for (std::size_t k = 0; k < m_copies.size(); ++k)
+        if (m_copies[k].nDate == nDate && m_copies[k].qwFilePos == c.qwFilePos && c.qwFilePos != 0)
+            return;
+    ExifTagEntry& e = m_aTags[exif::kDateSlots[nDate]];
+    if (m_walkMode == WalkMode::Render && m_bMainIfd && !e.bPresent && c.qwFilePos != 0)
+        e.dwFilePos = DWORD(c.qwFilePos);
+    m_copies.push_back(c);
 }
 
-void CExif::ReadInteropEntry(DWORD i)
+// A copy is written only where the file holds a date text now and nothing else the walk read
+// lies in those 19 bytes (an IFD, another tag's data): a damaged offset never overwrites data.
+void CExif::CheckDateCopies(std::size_t nFirst)
 {
-    m_dwIfdPos = m_dwInteropIfdPos;
-    if (IfdFits(m_dwIfdPos) && ReadEntry(m_dwIfdPos + 2 + 12 * i))
-        DescribeEntry(i);
-    else
-        m_dwEntryCount = i;
-}
-
-bool ExifWriteReport::AllWritten() const
-{
-    for (ExifWriteResult r : aResult)
-        if (r != ExifWriteResult::NotAsked && r != ExifWriteResult::Written)
-            return false;
-    return true;
+    for (std::size_t k = nFirst; k < m_copies.size(); ++k) {
+        DateCopy& c = m_copies[k];
+        if (c.eRefused != ExifWriteResult::NotAsked)
+            continue;
+        bool bOverlaps = false;
+        for (const ReadRange& r : m_ranges) {
+            if (r.dwEntryPos == c.dwEntryPos || (r.nDate == c.nDate && r.dwPos == c.dwBlockPos))
+                continue;
+            bOverlaps = bOverlaps || (r.dwPos < c.dwBlockPos + 19 && c.dwBlockPos < r.dwPos + r.dwLen);
+        }
+        if (bOverlaps || !exif::IsDateText(c.abText)) {
+            TX_LOG("%s tag (%s) of %s: %s, left alone", exif::kDateNames[c.nDate], c.szWhere,
+                   m_strFileName.Text(), bOverlaps ? "its value overlaps other data" : "not a date text");
+            c.eRefused = ExifWriteResult::NotDateText;
+        }
+    }
 }

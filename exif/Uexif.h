@@ -8,8 +8,12 @@
 #include "platform/wintypes.h"
 #include "tx/UTxStrings.h"
 
+#include <cstdint>
 #include <cstdio>
 #include <memory>
+#include <vector>
+
+struct TxFileRewrite;
 
 class TxFile;
 
@@ -22,22 +26,42 @@ struct ExifTagEntry {
     DWORD dwFilePos;      // file offset of the value's data (the three date tags only; 0 = none)
 };
 
-// What WriteDateTags did with one of the three date tags.
+// What became of a chosen date tag, or of one copy of it.
 enum class ExifWriteResult {
-    NotAsked,   // its flag was not set
-    Written,    // the 19 characters were written
-    NotFound,   // the tag is not in the file
-    TooShort,   // the tag's value holds fewer than 19 characters: left alone
-    Changed,    // the file no longer holds the date text read at Open: left alone
-    Failed,     // the file could not be opened, read or written (or the time is not writable)
+    NotAsked,         // its flag was not set
+    Written,          // the 19 characters were written (and flushed)
+    NotFound,         // the tag is not in the file
+    TooShort,         // the tag's value holds fewer than 19 characters: left alone
+    NotDateText,      // the bytes there are not a date text, or other data lies in them: left alone
+    Changed,          // the file no longer holds the date text read at Open: left alone
+    HardLinked,       // the file has other hard links: left alone
+    TimeNotSettable,  // the file's time stamp cannot be set by this user: left alone
+    FlushFailed,      // written, but the flush to the device failed
+    Failed,           // the file could not be opened, read or written (or the time is not writable)
 };
 
-// Per tag, in the order DateTime, DateTimeOriginal, DateTimeDigitized.
+// Where a copy of a date stands ("IFD0", "IFD1", "ExifIFD", ...; a later Exif segment's
+// copies carry its number: "APP1#2 IFD0").
+struct ExifCopyReport {
+    int nDate = 0;  // 0 DateTime, 1 DateTimeOriginal, 2 DateTimeDigitized
+    char szWhere[24] = {};
+    std::uint64_t qwFilePos = 0;  // of its value; 0 when it is not in the file
+    ExifWriteResult result = ExifWriteResult::NotAsked;
+};
+
+// Per tag, in the order DateTime, DateTimeOriginal, DateTimeDigitized: Written when every copy
+// of it was written, else why not (the first copy's reason that was not written); and each copy.
 struct ExifWriteReport {
     ExifWriteResult aResult[3] = {ExifWriteResult::NotAsked, ExifWriteResult::NotAsked,
                                   ExifWriteResult::NotAsked};
-    bool AllWritten() const;  // every asked tag was written
+    std::vector<ExifCopyReport> copies;
+    bool AllWritten() const;             // every asked tag was written, every copy of it
+    int CopiesWith(int nDate, ExifWriteResult result) const;
+    int CopiesOf(int nDate) const;
+    void Settle();                       // aResult from the copies
 };
+
+const char* ExifWriteResultText(ExifWriteResult result);
 
 class CExif {
 public:
@@ -62,10 +86,19 @@ public:
     // The parse of one date slot.
     bool ParseDateTag(const ExifTagEntry& entry, FILETIME& ft) const;
 
-    // Overwrites the 19-character date texts of the chosen tags in the file, in place. Failures
-    // only show in the debug log; pReport, when given, receives what happened per tag.
+    // Overwrites the 19-character date texts of every copy of the chosen tags in the file, in
+    // place, and flushes them to the device; the file keeps its time stamp.
+    // Failures only show in the debug log; pReport, when given, receives what happened per tag
+    // and per copy.
     void WriteDateTags(const FILETIME& ftNew, bool bDateTime, bool bDateTimeOriginal,
                        bool bDateTimeDigitized, ExifWriteReport* pReport = nullptr);
+    // The ranges such a write would change, for a batch to write (every Exif segment of the
+    // file before its scan is searched for copies); the copies that cannot be written are in
+    // the report already. Each range's cookie is the index of its copy in report.copies.
+    void PlanDateTags(const FILETIME& ftNew, const bool abWanted[3], TxFileRewrite& file,
+                      ExifWriteReport& report);
+    // Copies the outcome of a batch's write of the planned ranges into the report.
+    static void SettleReport(const TxFileRewrite& file, ExifWriteReport& report);
 
     // The listing: one "%27s=%s\r\n" line per present slot, in the fixed listing order; a line
     // that would not fit the capacity (characters, terminator included) is skipped.
@@ -87,9 +120,6 @@ private:
     bool FindExifBlock();
     bool SearchMarkers();
     bool CopyBlock();
-    void WalkIfd0Chain();
-    void ReadExifEntry(DWORD i);
-    void ReadInteropEntry(DWORD i);
     void ReleaseFile();
 
     // Reading the file through a small window, and the block with bounds checks.
@@ -112,7 +142,7 @@ private:
     };
     bool EntryData(DWORD dwUnit, std::uint64_t qwNeeded, DataSpan& span);
     DWORD TypedValue() const;
-    void RenderText(ExifTagEntry& e, DWORD dwSlot);
+    void RenderText(ExifTagEntry& e);
     void RenderSubSecTime(ExifTagEntry& e);
     void RenderRationals(ExifTagEntry& e);
     void RenderByteText(ExifTagEntry& e);
@@ -121,11 +151,35 @@ private:
     void RenderFourBytes(ExifTagEntry& e, DWORD v);
     void RenderEnumeration(ExifTagEntry& e, int nFamily);
     void RenderSpecial(ExifTagEntry& e, int nFamily);
-    void RememberDate(DWORD dwSlot, DWORD dwBlockPos);
     void PrepareRawWrite(ExifTagEntry& e, DWORD dwChars);
     void SettleValue(ExifTagEntry& e);
 
-    bool WriteOneDate(TxFile& file, int nDate, const char* pszText, ExifWriteResult& result);
+    // One copy of a date tag that the walk reached.
+    struct DateCopy {
+        int nDate;
+        char szWhere[24];
+        std::uint64_t qwFilePos;  // of its value (0 = not in the file)
+        DWORD dwBlockPos;
+        DWORD dwCount;
+        DWORD dwEntryPos;
+        BYTE abText[19];
+        ExifWriteResult eRefused;  // NotAsked = writable; else why not
+    };
+    // A byte range of the block that the walk read: an IFD, or the data an entry points to.
+    struct ReadRange {
+        DWORD dwPos, dwLen, dwEntryPos;  // dwEntryPos 0 for an IFD
+        int nDate;                       // the date tag whose value it is, else -1
+    };
+    enum class WalkMode { Render, DatesOnly };
+    void WalkBlock(WalkMode mode, int nSegment);
+    bool WalkIfd(DWORD dwIfdPos, const char* pszWhere, bool bMain, WalkMode mode, DWORD& dwBudget);
+    void NoteEntry();
+    void NoteDateCopy(int nDate);
+    void CheckDateCopies(std::size_t nFirst);
+    bool FindMoreExifBlocks(std::vector<std::uint64_t>& blocks);
+    bool FollowSegments(std::uint64_t qwFrom, bool bAll, std::vector<std::uint64_t>& found, std::uint64_t& qwNext);
+    bool LoadBlockAt(std::uint64_t qwLengthPos);
+    bool ReadByteOrder();
 
     BYTE* m_pFileData = nullptr;   // window on the file while the block is searched
     BYTE* m_pExifData = nullptr;   // the APP1 segment from its length bytes on
@@ -154,10 +208,21 @@ private:
     DWORD m_dwWindowStart = 0;
     DWORD m_dwWindowLen = 0;
     DWORD m_dwEntryPos = 0;
-    DWORD m_adwDateCount[3] = {};
     // Per slot: the value bytes from this position on count as zero (the table is not zeroed
     // in advance: that would cost more than the rest of Open); the byte there is a real zero.
     DWORD m_adwValueEnd[kTagCount];
-    BYTE m_abDateText[3][19] = {};
+    // The walk's state: the IFD being walked (its place and whether it belongs to the main
+    // picture), the IFDs walked, the byte ranges read, the Exif IFDs still to walk, the copies
+    // of the date tags found, and where the segment after the first Exif segment starts (0 when
+    // the segments did not hold together and the block was found by the byte search).
+    const char* m_pszWhere = "IFD0";
+    bool m_bMainIfd = true;
+    int m_nSegment = 1;
+    WalkMode m_walkMode = WalkMode::Render;
+    std::vector<DWORD> m_visited;
+    std::vector<ReadRange> m_ranges;
+    std::vector<std::pair<DWORD, bool>> m_exifIfds;  // position, found in the main IFD
+    std::vector<DateCopy> m_copies;
+    std::uint64_t m_qwNextSegment = 0;
     std::FILE* m_pUnknownTagStream = stdout;
 };

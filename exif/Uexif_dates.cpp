@@ -5,6 +5,7 @@
 #include "platform/wintime.h"
 #include "tx/UTxBase.h"
 #include "tx/UTxDiskApi.h"
+#include "tx/UTxRewrite.h"
 #include "tx/UTxUtils.h"
 
 #include <algorithm>
@@ -83,73 +84,198 @@ bool CExif::GetDateTime(FILETIME& ft) const
     return ParseDateTag(m_aTags[exif::kDateSlots[1]], ft) || ParseDateTag(m_aTags[exif::kDateSlots[0]], ft);
 }
 
-// Writes one date text, after checking that the tag can hold it and that the file still holds
-// the date text found at Open at that place.
-bool CExif::WriteOneDate(TxFile& file, int nDate, const char* pszText, ExifWriteResult& result)
+namespace {
+
+// The 19-character date text of a time; false for a time outside years 1601 to 9999.
+bool DateText(const FILETIME& ft, char (&szText)[20])
 {
-    const ExifTagEntry& e = m_aTags[exif::kDateSlots[nDate]];
-    const char* pszName = exif::kDateNames[nDate];
-    if (e.dwFilePos == 0) {
-        TX_LOG("%s tag not found in file %s", pszName, m_strFileName.Text());
-        result = ExifWriteResult::NotFound;
+    SYSTEMTIME st{};
+    if (!FileTimeToSystemTime(&ft, &st) || st.wYear > 9999)
         return false;
-    }
-    if (m_adwDateCount[nDate] < 19) {
-        TX_LOG("%s tag too short for a date in file %s", pszName, m_strFileName.Text());
-        result = ExifWriteResult::TooShort;
-        return false;
-    }
-    BYTE abNow[19] = {};
-    DWORD dwRead = 0;
-    file.Seek(e.dwFilePos);
-    file.Read(abNow, sizeof(abNow), &dwRead);
-    if (dwRead != sizeof(abNow) || std::memcmp(abNow, m_abDateText[nDate], sizeof(abNow)) != 0) {
-        TX_LOG("%s tag changed in file %s since it was read", pszName, m_strFileName.Text());
-        result = ExifWriteResult::Changed;
-        return false;
-    }
-    file.Seek(e.dwFilePos);
-    file.Write(pszText, 19);
-    // The file now holds the new text: a second write from this object checks against it.
-    std::memcpy(m_abDateText[nDate], pszText, 19);
-    result = ExifWriteResult::Written;
+    std::snprintf(szText, sizeof(szText), "%.4d:%.2d:%.2d %.2d:%.2d:%.2d", st.wYear % 10000,
+                  st.wMonth % 100, st.wDay % 100, st.wHour % 100, st.wMinute % 100, st.wSecond % 100);
     return true;
+}
+
+ExifWriteResult ResultOf(const TxPatch& patch, TxFileRewrite::Outcome outcome)
+{
+    using Outcome = TxFileRewrite::Outcome;
+    switch (outcome) {
+    case Outcome::HardLinked: return ExifWriteResult::HardLinked;
+    case Outcome::TimeNotSettable: return ExifWriteResult::TimeNotSettable;
+    case Outcome::Replaced: return ExifWriteResult::Changed;
+    case Outcome::Pending:
+    case Outcome::NotOpened: return ExifWriteResult::Failed;
+    case Outcome::Done:
+    case Outcome::WriteFailed:
+    case Outcome::FlushFailed: break;
+    }
+    switch (patch.result) {
+    case TxPatch::Result::Written:
+        return outcome == Outcome::Done          ? ExifWriteResult::Written
+               : outcome == Outcome::FlushFailed ? ExifWriteResult::FlushFailed
+                                                 : ExifWriteResult::Failed;
+    case TxPatch::Result::Changed: return ExifWriteResult::Changed;
+    case TxPatch::Result::Pending:
+    case TxPatch::Result::Failed: break;
+    }
+    return ExifWriteResult::Failed;
+}
+
+}  // namespace
+
+void CExif::PlanDateTags(const FILETIME& ftNew, const bool abWanted[3], TxFileRewrite& file,
+                         ExifWriteReport& report)
+{
+    file.strPath = m_strFileName.Text();
+    char szText[20] = {};
+    if (!DateText(ftNew, szText)) {
+        TX_LOG("No date text for this time, nothing written to %s", m_strFileName.Text());
+        for (int d = 0; d < 3; ++d)
+            if (abWanted[d])
+                report.aResult[d] = ExifWriteResult::Failed;
+        return;
+    }
+    // Every Exif segment of the picture carries its own copies: the later ones are walked now.
+    std::vector<std::uint64_t> blocks;
+    if ((abWanted[0] || abWanted[1] || abWanted[2]) && FindMoreExifBlocks(blocks)) {
+        BYTE* pFirst = m_pExifData;
+        const DWORD dwFirstPos = m_dwPos, dwFirstSize = m_dwExifSize;
+        const bool bFirstMotorola = m_bMotorola;
+        m_pExifData = nullptr;
+        for (std::size_t k = 0; k < blocks.size(); ++k)
+            if (LoadBlockAt(blocks[k]))
+                WalkBlock(WalkMode::DatesOnly, int(k) + 2);
+        ReleaseFile();
+        delete[] m_pExifData;
+        m_pExifData = pFirst;
+        m_dwPos = dwFirstPos;
+        m_dwExifSize = dwFirstSize;
+        m_bMotorola = bFirstMotorola;
+    }
+    for (const DateCopy& c : m_copies) {
+        if (!abWanted[c.nDate])
+            continue;
+        ExifCopyReport copy;
+        copy.nDate = c.nDate;
+        std::memcpy(copy.szWhere, c.szWhere, sizeof(copy.szWhere));
+        copy.qwFilePos = c.qwFilePos;
+        copy.result = c.eRefused;
+        report.copies.push_back(copy);
+        if (c.eRefused == ExifWriteResult::TooShort)
+            TX_LOG("%s tag too short for a date in file %s", exif::kDateNames[c.nDate], m_strFileName.Text());
+        if (c.eRefused != ExifWriteResult::NotAsked)
+            continue;
+        TxPatch patch;
+        patch.qwOffset = c.qwFilePos;
+        patch.abOld.assign(c.abText, c.abText + 19);
+        patch.abNew.assign(szText, szText + 19);
+        patch.nCookie = int(report.copies.size() - 1);
+        file.patches.push_back(std::move(patch));
+    }
+    for (int d = 0; d < 3; ++d) {
+        if (abWanted[d] && report.CopiesOf(d) == 0) {
+            TX_LOG("%s tag not found in file %s", exif::kDateNames[d], m_strFileName.Text());
+            report.aResult[d] = ExifWriteResult::NotFound;
+        }
+    }
+    report.Settle();
+}
+
+void CExif::SettleReport(const TxFileRewrite& file, ExifWriteReport& report)
+{
+    for (const TxPatch& patch : file.patches) {
+        if (patch.nCookie < 0 || std::size_t(patch.nCookie) >= report.copies.size())
+            continue;
+        ExifCopyReport& copy = report.copies[std::size_t(patch.nCookie)];
+        copy.result = ResultOf(patch, file.outcome);
+        if (copy.result == ExifWriteResult::Changed)
+            TX_LOG("%s tag changed in file %s since it was read", exif::kDateNames[copy.nDate], file.strPath.c_str());
+    }
+    report.Settle();
 }
 
 void CExif::WriteDateTags(const FILETIME& ftNew, bool bDateTime, bool bDateTimeOriginal,
                           bool bDateTimeDigitized, ExifWriteReport* pReport)
 {
-    ExifWriteReport report;
     const bool abWanted[3] = {bDateTime, bDateTimeOriginal, bDateTimeDigitized};
-    SYSTEMTIME st{};
-    char szText[64] = {};
-    // A time outside years 1601 to 9999 has no 19-character date text: nothing is written.
-    const bool bValid = FileTimeToSystemTime(&ftNew, &st) && st.wYear <= 9999;
-    if (bValid)
-        std::snprintf(szText, sizeof(szText), "%.4d:%.2d:%.2d %.2d:%.2d:%.2d", st.wYear, st.wMonth,
-                      st.wDay, st.wHour, st.wMinute, st.wSecond);
-    if (!bValid) {
-        TX_LOG("No date text for this time, nothing written to %s", m_strFileName.Text());
-        for (int d = 0; d < 3; ++d)
-            if (abWanted[d])
-                report.aResult[d] = ExifWriteResult::Failed;
-        if (pReport)
-            *pReport = report;
-        return;
-    }
-    int nDate = 0;
-    try {
-        TxFile file(m_strFileName.Text(), false, false);
-        for (; nDate < 3; ++nDate)
-            if (abWanted[nDate])
-                WriteOneDate(file, nDate, szText, report.aResult[nDate]);
-    } catch (const Exception&) {
-        // The file is closed when the object is destroyed; tags already written stay written.
-        TX_LOG("Could not open %s", m_strFileName.Text());
-        for (int d = nDate; d < 3; ++d)
-            if (abWanted[d])
-                report.aResult[d] = ExifWriteResult::Failed;
+    ExifWriteReport report;
+    TxRewriteBatch batch;
+    batch.files.emplace_back();
+    PlanDateTags(ftNew, abWanted, batch.files.back(), report);
+    if (!batch.files.back().patches.empty()) {
+        batch.Run();
+        SettleReport(batch.files.back(), report);
+        // The file now holds the new texts: a second write from this object checks against them.
+        for (const TxPatch& patch : batch.files.back().patches)
+            for (DateCopy& c : m_copies)
+                if (patch.result == TxPatch::Result::Written && c.qwFilePos == patch.qwOffset)
+                    std::memcpy(c.abText, patch.abNew.data(), 19);
+        if (batch.files.back().outcome != TxFileRewrite::Outcome::Done)
+            TX_LOG("Could not open %s", m_strFileName.Text());
     }
     if (pReport)
-        *pReport = report;
+        *pReport = std::move(report);
+}
+
+bool ExifWriteReport::AllWritten() const
+{
+    for (ExifWriteResult r : aResult)
+        if (r != ExifWriteResult::NotAsked && r != ExifWriteResult::Written)
+            return false;
+    return true;
+}
+
+int ExifWriteReport::CopiesOf(int nDate) const
+{
+    int n = 0;
+    for (const ExifCopyReport& c : copies)
+        n += c.nDate == nDate ? 1 : 0;
+    return n;
+}
+
+int ExifWriteReport::CopiesWith(int nDate, ExifWriteResult result) const
+{
+    int n = 0;
+    for (const ExifCopyReport& c : copies)
+        n += c.nDate == nDate && c.result == result ? 1 : 0;
+    return n;
+}
+
+// A tag is written when every copy of it is; otherwise its result is the first reason a copy
+// was not (a copy still waiting for the write counts as not written).
+void ExifWriteReport::Settle()
+{
+    for (int d = 0; d < 3; ++d) {
+        bool bAny = false, bAll = true;
+        ExifWriteResult first = ExifWriteResult::Failed;
+        for (const ExifCopyReport& c : copies) {
+            if (c.nDate != d)
+                continue;
+            bAny = true;
+            if (c.result != ExifWriteResult::Written && bAll) {
+                bAll = false;
+                first = c.result == ExifWriteResult::NotAsked ? ExifWriteResult::Failed : c.result;
+            }
+        }
+        if (bAny)
+            aResult[d] = bAll ? ExifWriteResult::Written : first;
+    }
+}
+
+const char* ExifWriteResultText(ExifWriteResult result)
+{
+    switch (result) {
+    case ExifWriteResult::Written: return "written";
+    case ExifWriteResult::NotFound: return "not found";
+    case ExifWriteResult::TooShort: return "too short for a date";
+    case ExifWriteResult::NotDateText: return "not a date text";
+    case ExifWriteResult::Changed: return "changed since it was read";
+    case ExifWriteResult::HardLinked: return "the file has other hard links";
+    case ExifWriteResult::TimeNotSettable: return "the file's time stamp cannot be set by this user";
+    case ExifWriteResult::FlushFailed: return "flush to the device failed";
+    case ExifWriteResult::Failed: return "could not be written";
+    case ExifWriteResult::NotAsked: break;
+    }
+    return "";
 }

@@ -1,7 +1,9 @@
-// Loading: the file is opened and searched through a small window, chunk by chunk, for the
-// start-of-image pair and then the APP1 "Exif" segment; only that segment is copied. The search
-// itself goes byte by byte as it always did (it does not follow segment lengths), so the first
-// match is the same as if the whole file were in memory, but a large file is never held whole.
+// Loading: the file is opened and read through a small window, chunk by chunk: the
+// start-of-image pair is searched for, then the segments that follow it are followed by their
+// lengths up to the start of the scan, and the first APP1 "Exif" segment among them is copied.
+// An image appended after the picture is never reached. Where the segments do not hold
+// together, the APP1 "Exif" segment is searched for byte by byte instead, as if the whole file
+// were in memory. A large file is never held whole.
 #include "exif/Uexif.h"
 
 #include "exif/Uexif_tags.h"
@@ -105,8 +107,50 @@ bool Scan(DWORD& dwPos, std::uint64_t qwLimit, DWORD cbPattern, Window window, M
 
 }  // namespace
 
-// The two searches: FF D8 anywhere from the start, then FF E1 followed two bytes later by the
-// signature, at least 13 bytes before the end of the file.
+// Follows the segments from qwFrom (just after the start-of-image pair) by their lengths. found
+// gets the position of the length field of each APP1 "Exif" segment (only the first unless
+// bAll), qwNext the position after the last one found. True when the segments hold together up
+// to the start of the scan or the end marker (or up to the first one found, unless bAll).
+bool CExif::FollowSegments(std::uint64_t qwFrom, bool bAll, std::vector<std::uint64_t>& found, std::uint64_t& qwNext)
+{
+    std::uint64_t p = qwFrom;
+    for (;;) {
+        if (p + 2 > m_dwFileSize || !FileWindow(DWORD(p), 2))
+            return false;
+        const BYTE* b = m_pFileData + (p - m_dwWindowStart);
+        if (b[0] != 0xFF)
+            return false;
+        const BYTE marker = b[1];
+        if (marker == 0xFF) {  // a fill byte before the marker
+            ++p;
+            continue;
+        }
+        if (marker == 0xDA || marker == 0xD9)  // start of scan, end of image
+            return true;
+        if ((marker >= 0xD0 && marker <= 0xD7) || marker == 0x01) {  // markers without a length
+            p += 2;
+            continue;
+        }
+        if (marker == 0x00 || marker == 0xD8 || p + 4 > m_dwFileSize || !FileWindow(DWORD(p), 4))
+            return false;
+        b = m_pFileData + (p - m_dwWindowStart);
+        const DWORD dwLength = DWORD(b[2]) << 8 | b[3];
+        if (dwLength < 2 || p + 2 + dwLength > m_dwFileSize)
+            return false;
+        if (marker == 0xE1 && dwLength >= 8 && FileWindow(DWORD(p), 10) &&
+            IsExifApp1(m_pFileData + (p - m_dwWindowStart))) {
+            found.push_back(p + 2);
+            qwNext = p + 2 + dwLength;
+            if (!bAll)
+                return true;
+        }
+        p += 2 + dwLength;
+    }
+}
+
+// FF D8 anywhere from the start; then the first APP1 "Exif" segment of the picture's own
+// segments, or, where they do not hold together, the first FF E1 followed two bytes later by
+// the signature, at least 13 bytes before the end of the file.
 bool CExif::SearchMarkers()
 {
     auto window = [this](DWORD dwPos, DWORD dwLen, const BYTE*& pBase, DWORD& dwStart, DWORD& dwAvail) {
@@ -122,6 +166,20 @@ bool CExif::SearchMarkers()
         return false;
     }
     m_dwPos += 2;
+    std::vector<std::uint64_t> found;
+    std::uint64_t qwNext = 0;
+    const bool bHeld = FollowSegments(m_dwPos, false, found, qwNext);
+    if (!found.empty()) {
+        m_dwPos = DWORD(found.front());
+        m_qwNextSegment = qwNext;
+        return true;
+    }
+    m_qwNextSegment = 0;
+    if (bHeld) {
+        TX_LOG("APP1 Marker not found");
+        return false;
+    }
+    // The segments do not hold together: the Exif segment is searched for byte by byte.
     if (m_dwFileSize <= 12 || !Scan(m_dwPos, std::uint64_t(m_dwFileSize) - 12, 10, window, IsExifApp1)) {
         TX_LOG("APP1 Marker not found");
         return false;
@@ -169,9 +227,12 @@ bool CExif::FindExifBlock()
         bFound = false;
     }
     ReleaseFile();
-    if (!bFound)
-        return false;
+    return bFound && ReadByteOrder();
+}
 
+// The byte order and the place of IFD0 from the block's TIFF header.
+bool CExif::ReadByteOrder()
+{
     if (InBlock(8, 2) && m_pExifData[8] == 'I' && m_pExifData[9] == 'I') {
         m_bMotorola = false;
         TX_LOG("intel byte order");
@@ -189,4 +250,36 @@ bool CExif::FindExifBlock()
     m_dwIfd0Offset = U32(12);
     m_dwIfdPos = exif::BlockPosOf(m_dwIfd0Offset);
     return true;
+}
+
+// The Exif segments after the first one, up to the start of the scan (none when the first was
+// found by the byte search: then the segments do not hold together).
+bool CExif::FindMoreExifBlocks(std::vector<std::uint64_t>& blocks)
+{
+    if (m_qwNextSegment == 0 || !LoadFile())
+        return false;
+    std::uint64_t qwNext = 0;
+    try {
+        FollowSegments(m_qwNextSegment, true, blocks, qwNext);
+    } catch (const Exception& e) {
+        TX_LOG("!VCL Exception: %s", e.Message());
+    }
+    if (blocks.empty())
+        ReleaseFile();  // the file must not stay open (and locked) while it is written
+    return !blocks.empty();
+}
+
+// Copies the Exif segment whose length field stands at qwLengthPos into the block (the file
+// is open through LoadFile).
+bool CExif::LoadBlockAt(std::uint64_t qwLengthPos)
+{
+    m_dwPos = DWORD(qwLengthPos);
+    try {
+        if (!CopyBlock())
+            return false;
+    } catch (const Exception& e) {
+        TX_LOG("!VCL Exception: %s", e.Message());
+        return false;
+    }
+    return ReadByteOrder();
 }

@@ -56,12 +56,6 @@ void Write(ExifTagEntry& e, const char* pszFormat, ...)
     va_end(args);
 }
 
-DWORD TypeSize(DWORD dwType)
-{
-    static const BYTE kSizes[13] = {0, 1, 1, 2, 4, 8, 1, 1, 2, 4, 8, 4, 8};
-    return dwType < 13 ? kSizes[dwType] : 0;
-}
-
 }  // namespace
 
 DWORD CExif::TypedValue() const
@@ -88,7 +82,7 @@ DWORD CExif::TypedValue() const
 // bytes where the value points. dwUnit stands in for the type size of an unknown type.
 bool CExif::EntryData(DWORD dwUnit, std::uint64_t qwNeeded, DataSpan& span)
 {
-    const DWORD dwTypeSize = TypeSize(m_dwType) ? TypeSize(m_dwType) : dwUnit;
+    const DWORD dwTypeSize = exif::TypeSize(m_dwType) ? exif::TypeSize(m_dwType) : dwUnit;
     if (std::uint64_t(m_dwCount) * dwTypeSize <= 4 && qwNeeded <= 4) {
         span.dwBlockPos = m_dwEntryPos + 8;
     } else {
@@ -104,31 +98,9 @@ bool CExif::EntryData(DWORD dwUnit, std::uint64_t qwNeeded, DataSpan& span)
     return true;
 }
 
-void CExif::RememberDate(DWORD dwSlot, DWORD dwBlockPos)
-{
-    for (int d = 0; d < 3; ++d) {
-        if (exif::kDateSlots[d] != int(dwSlot))
-            continue;
-        std::memset(m_abDateText[d], 0, sizeof(m_abDateText[d]));
-        // A value that does not lie in the file (a block cut short by the end of the file)
-        // can never be rewritten: no position is kept. Counted in 64 bits, since near the end
-        // of a file of almost 4 GiB the 32-bit sum would wrap round to the file's start.
-        const std::uint64_t qwFilePos = std::uint64_t(m_dwPos) + dwBlockPos;
-        if (qwFilePos + std::min<DWORD>(m_dwCount, 19) > m_dwFileSize) {
-            TX_LOG("%s tag: value beyond the end of file %s", exif::kDateNames[d], m_strFileName.Text());
-            m_aTags[dwSlot].dwFilePos = 0;
-            m_adwDateCount[d] = 0;
-            continue;
-        }
-        m_aTags[dwSlot].dwFilePos = DWORD(qwFilePos);
-        m_adwDateCount[d] = m_dwCount;
-        std::memcpy(m_abDateText[d], m_pExifData + dwBlockPos, std::min<DWORD>(m_dwCount, 19));
-    }
-}
-
 // The characters the value holds, over the start of the text. A text whose last byte is not a
 // zero (written without its terminator) keeps that last character.
-void CExif::RenderText(ExifTagEntry& e, DWORD dwSlot)
+void CExif::RenderText(ExifTagEntry& e)
 {
     DataSpan span;
     if (!EntryData(1, m_dwCount, span))
@@ -140,14 +112,13 @@ void CExif::RenderText(ExifTagEntry& e, DWORD dwSlot)
     n = std::min<DWORD>(n, kMaxValueChars);
     PrepareRawWrite(e, n);
     std::memcpy(e.szValue, span.p, n);
-    RememberDate(dwSlot, span.dwBlockPos);
 }
 
 // Up to four characters from the value field; a longer text from where the value points.
 void CExif::RenderSubSecTime(ExifTagEntry& e)
 {
     DataSpan span;
-    const DWORD dwTypeSize = TypeSize(m_dwType) ? TypeSize(m_dwType) : 1;
+    const DWORD dwTypeSize = exif::TypeSize(m_dwType) ? exif::TypeSize(m_dwType) : 1;
     const DWORD dwMax = std::uint64_t(m_dwCount) * dwTypeSize <= 4 ? 4 : m_dwCount;
     if (!EntryData(1, dwMax, span))
         return;
@@ -330,11 +301,15 @@ void CExif::DescribeEntry(DWORD)
     ExifTagEntry& e = m_aTags[nSlot];
     switch (const int nFamily = exif::kTags[nSlot].family) {
     case exif::kText:
-        RenderText(e, DWORD(nSlot));
+        // A date tag shows the main picture's copy, the first one walked: a thumbnail's copy,
+        // or a second one, never replaces it (every copy is noted for writing all the same).
+        if (exif::DateOfSlot(nSlot) >= 0 && (!m_bMainIfd || e.bPresent))
+            return;
+        RenderText(e);
         break;
     case exif::kIptc:
         if (m_dwType == 2)
-            RenderText(e, DWORD(nSlot));
+            RenderText(e);
         else {
             e.bPresent = true;
             Write(e, "%4x", TypedValue());

@@ -115,6 +115,22 @@ const TagInfo kTags[kSlotCount] = {
 const char* const kDateNames[3] = {"DateTime", "DateTimeOriginal", "DateTimeDigitized"};
 const int kDateSlots[3] = {FindSlot(306), FindSlot(36867), FindSlot(36868)};
 
+bool IsDateText(const BYTE* p)
+{
+    bool bAllZero = true;
+    for (int i = 0; i < 19; ++i)
+        bAllZero = bAllZero && p[i] == 0;
+    if (bAllZero)
+        return true;
+    static const char kShape[] = "dddd:dd:dd dd:dd:dd";
+    for (int i = 0; i < 19; ++i) {
+        const bool bOk = kShape[i] == 'd' ? (p[i] == ' ' || (p[i] >= '0' && p[i] <= '9')) : p[i] == BYTE(kShape[i]);
+        if (!bOk)
+            return false;
+    }
+    return true;
+}
+
 int FindSlot(DWORD dwTag)
 {
     const TagInfo* pEnd = kTags + kSlotCount;

@@ -51,6 +51,26 @@ inline DWORD BlockPosOf(DWORD dwValue)
     return dwValue > 0xFFFFFFFFu - 8 ? 0xFFFFFFFFu : dwValue + 8;
 }
 
+// Bytes of one value of a TIFF type; 0 for a type this engine does not know.
+inline DWORD TypeSize(DWORD dwType)
+{
+    constexpr BYTE kSizes[13] = {0, 1, 1, 2, 4, 8, 1, 1, 2, 4, 8, 4, 8};
+    return dwType < 13 ? kSizes[dwType] : 0;
+}
+
+// 0, 1 or 2 for the slot of DateTime, DateTimeOriginal or DateTimeDigitized; else -1.
+inline int DateOfSlot(int nSlot)
+{
+    for (int d = 0; d < 3; ++d)
+        if (kDateSlots[d] == nSlot)
+            return d;
+    return -1;
+}
+
+// A date text as cameras write it, or a placeholder for one: digits or blanks at the 14 digit
+// places and ':', ':', ' ', ':', ':' between them; or 19 zero bytes.
+bool IsDateText(const BYTE* p);
+
 int FindSlot(DWORD dwTag);           // -1 when the tag has no slot
 const int* ListingOrder();           // the 103 slot indices in listing order
 
