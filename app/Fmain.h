@@ -6,6 +6,8 @@
 #include "../tx/UTxStrings.h"
 #include "Uonefile.h"
 
+struct ExifDateJob;
+
 #include <QTreeWidgetItem>
 #include <QWidget>
 
@@ -218,9 +220,10 @@ private:
         NotNow,   // a tag could not be rewritten and nothing was: the file is as it was
         Partly,   // some tags were rewritten, another could not be
     };
-    ExifStep WriteExifDates(const TxString& strPath, const FILETIME& ftNew);
-    // Writes one changed row; true when all of it was written.
-    bool ApplyRow(QTreeWidgetItem* pItem, bool bExif);
+    static ExifStep ExifStepOf(const ExifDateJob& job);
+    // After the batch: stamps the row's file where the batch did not, shows what the disk
+    // holds; true when all of the row was written.
+    bool FinishRow(QTreeWidgetItem* pItem, const FILETIME& ftUtc, const ExifDateJob* pJob);
     // Moves the mark to the first selected row; null (and nothing changed) when none is.
     const COneFile* MarkReference(DWORD dwFlag);
     void SetTimeFromExif(QTreeWidgetItem* pItem, bool bOnlyRow);

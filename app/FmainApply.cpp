@@ -3,7 +3,7 @@
 // place where the program changes photographs.
 #include "Fmain.h"
 
-#include "../exif/Uexif.h"
+#include "../exif/Uexif_batch.h"
 #include "../platform/winfile.h"
 #include "../platform/wintime.h"
 #include "../tx/UTxUtils.h"
@@ -14,64 +14,63 @@
 #include <QCheckBox>
 #include <QTreeWidget>
 
-#include <memory>
+#include <vector>
 
 bool TFormMain::ExifWanted() const
 {
     return CheckBoxDT->isChecked() || CheckBoxDTOriginal->isChecked() || CheckBoxDTDigitized->isChecked();
 }
 
-TFormMain::ExifStep TFormMain::WriteExifDates(const TxString& strPath, const FILETIME& ftNew)
+// A tag the file does not hold (or cannot hold a date in) cannot be written however often Apply
+// is tried; a file that could not be opened or written (read-only, say), that changed under us,
+// that has other hard links or whose time this user may not set, can be later.
+TFormMain::ExifStep TFormMain::ExifStepOf(const ExifDateJob& job)
 {
-    auto pExif = std::make_unique<CExif>();  // the tag table is large: not on the stack
-    if (!pExif->Open(strPath.Text())) {
-        // Nothing to rewrite in this file; its time stamp is still written.
-        TX_LOG("Cannot read EXIF from %s", strPath.Text());
-        return ExifStep::Done;
+    if (!job.bOpened)
+        return ExifStep::Done;  // nothing to rewrite in this file; its time stamp is still written
+    for (const ExifCopyReport& copy : job.report.copies) {
+        switch (copy.result) {
+        case ExifWriteResult::Written:
+        case ExifWriteResult::NotAsked:
+        case ExifWriteResult::NotFound:
+        case ExifWriteResult::TooShort:
+        case ExifWriteResult::NotDateText:
+            break;
+        default:
+            return job.bAnyWritten ? ExifStep::Partly : ExifStep::NotNow;
+        }
     }
-    ExifWriteReport report;
-    pExif->WriteDateTags(ftNew, CheckBoxDT->isChecked(), CheckBoxDTOriginal->isChecked(),
-                         CheckBoxDTDigitized->isChecked(), &report);
-    // A tag the file does not hold (or too short to hold a date) cannot be written however
-    // often Apply is tried; a file that could not be opened or written (read-only, say), or
-    // that changed under us, can be later.
-    bool bWritten = false, bPending = false;
-    for (ExifWriteResult result : report.aResult) {
-        bWritten = bWritten || result == ExifWriteResult::Written;
-        bPending = bPending || result == ExifWriteResult::Failed || result == ExifWriteResult::Changed;
-    }
-    if (!bPending)
-        return ExifStep::Done;
-    return bWritten ? ExifStep::Partly : ExifStep::NotNow;
+    for (ExifWriteResult result : job.report.aResult)
+        if (result == ExifWriteResult::Failed)  // no date text for this time
+            return ExifStep::NotNow;
+    return ExifStep::Done;
 }
 
-bool TFormMain::ApplyRow(QTreeWidgetItem* pItem, bool bExif)
+bool TFormMain::FinishRow(QTreeWidgetItem* pItem, const FILETIME& ftUtc, const ExifDateJob* pJob)
 {
     COneFile& file = *FileOfRow(pItem);
     const TxString strPath = FullPath(file);
-    // Local to UTC with the offset in force at the new time itself, so that the file shows
-    // the same time as the list, summer or winter; in the hour the clocks show twice, the
-    // occurrence nearer the file's present time, so that a small shift stays small. A time
-    // without a UTC counterpart leaves the file wholly untouched, its EXIF dates too.
-    FILETIME ftNow{}, ftUtc{};
-    const bool bNow = GetFileLastWriteTime(strPath.Text(), &ftNow);
-    if (!LocalFileTimeToFileTimeNear(&file.m_ftNew, bNow ? &ftNow : nullptr, &ftUtc)) {
-        UpdateRefLabels(file);
-        return false;
-    }
-    // The contents first: rewriting them moves the last-write time, which the time stamp set
-    // afterwards replaces. When the dates inside could not be rewritten and nothing was, the
-    // file is left wholly as it was, so that the list still shows its time and the next Apply
-    // does both; once some of its contents changed, the time stamp is written all the same.
-    const ExifStep exif = bExif ? WriteExifDates(strPath, file.m_ftNew) : ExifStep::Done;
+    // When the dates inside could not be rewritten and nothing was, the file is left wholly as
+    // it was, so that the list still shows its time and the next Apply does both. A file whose
+    // dates were rewritten got its time stamp from the batch, once the dates were on the device.
+    const ExifStep exif = pJob ? ExifStepOf(*pJob) : ExifStep::Done;
+    bool bStamped = false;
     if (exif == ExifStep::NotNow)
         TX_LOG("EXIF dates of %s cannot be rewritten now: the file is left as it was", strPath.Text());
-    const bool bStamped = exif != ExifStep::NotNow && SetFileTimes(strPath.Text(), nullptr, nullptr, &ftUtc);
+    else if (pJob && pJob->bAnyWritten)
+        bStamped = pJob->bTimeSet;
+    else
+        bStamped = SetFileTimes(strPath.Text(), nullptr, nullptr, &ftUtc);
+    // The row shows the time the file system keeps, which a card's file system may have
+    // rounded (2-second steps) or limited: a row fully written is then not pending for ever.
+    FILETIME ftStored{}, ftLocal{};
+    if (GetFileLastWriteTime(strPath.Text(), &ftStored) && FileTimeToLocalFileTime(&ftStored, &ftLocal))
+        file.m_ftOriginal = ftLocal;
     const bool bWritten = bStamped && exif == ExifStep::Done;
-    if (bWritten) {
-        file.m_ftOriginal = file.m_ftNew;
-        ShowRowTimes(pItem);
-    }
+    if (bWritten)
+        file.m_ftNew = file.m_ftOriginal;
+    file.m_bPending = !bWritten;
+    ShowRowTimes(pItem);
     UpdateRefLabels(file);
     return bWritten;
 }
@@ -84,12 +83,53 @@ void TFormMain::ButtonApplyClick()
             return;
         m_bExifConfirmed = true;
     }
+    struct RowToWrite {
+        QTreeWidgetItem* pItem;
+        FILETIME ftUtc;
+        std::size_t nJob;  // its EXIF rewrite, or kNoJob
+    };
+    constexpr std::size_t kNoJob = ~std::size_t(0);
+    std::vector<RowToWrite> rows;
+    std::vector<ExifDateJob> jobs;
     bool bAllWritten = true;
     for (int i = 0; i < ListViewFiles->topLevelItemCount(); ++i) {
         QTreeWidgetItem* pItem = ListViewFiles->topLevelItem(i);
-        if (FileOfRow(pItem)->IsChanged() && !ApplyRow(pItem, bExif))
+        COneFile& file = *FileOfRow(pItem);
+        if (!file.IsChanged())
+            continue;
+        // Local to UTC with the offset in force at the new time itself, so that the file shows
+        // the same time as the list, summer or winter; in the hour the clocks show twice, the
+        // occurrence nearer the file's present time, so that a small shift stays small. A time
+        // without a UTC counterpart leaves the file wholly untouched, its EXIF dates too.
+        const TxString strPath = FullPath(file);
+        FILETIME ftNow{}, ftUtc{};
+        const bool bNow = GetFileLastWriteTime(strPath.Text(), &ftNow);
+        if (!LocalFileTimeToFileTimeNear(&file.m_ftNew, bNow ? &ftNow : nullptr, &ftUtc)) {
+            UpdateRefLabels(file);
             bAllWritten = false;
+            continue;
+        }
+        RowToWrite row{pItem, ftUtc, kNoJob};
+        if (bExif) {
+            ExifDateJob job;
+            job.strPath = strPath.Text();
+            job.SetNewTime(file.m_ftNew);
+            job.abWanted[0] = CheckBoxDT->isChecked();
+            job.abWanted[1] = CheckBoxDTOriginal->isChecked();
+            job.abWanted[2] = CheckBoxDTDigitized->isChecked();
+            job.bSetWriteTime = true;
+            job.ftWriteUtc = ftUtc;
+            row.nJob = jobs.size();
+            jobs.push_back(std::move(job));
+        }
+        rows.push_back(row);
     }
+    // All EXIF rewrites go together: written, then flushed once, then stamped.
+    if (!jobs.empty())
+        WriteDateBatch(jobs);
+    for (const RowToWrite& row : rows)
+        if (!FinishRow(row.pItem, row.ftUtc, row.nJob == kNoJob ? nullptr : &jobs[row.nJob]))
+            bAllWritten = false;
     // A row that could not be written keeps its new time, and the window keeps saying that
     // changes are unsaved: Apply stays enabled and closing still asks.
     if (bAllWritten)

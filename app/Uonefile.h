@@ -11,8 +11,11 @@ public:
     FILETIME m_ftNew{};       // local time
     TxString m_strName;
     DWORD m_dwFlags = 0;      // bit 0: reference file 1; bit 1: reference file 2
+    // The last Apply wrote the file's time but not all of its EXIF dates: the row is still to
+    // be applied, even where its file already shows the new time.
+    bool m_bPending = false;
 
-    bool IsChanged() const { return !(m_ftNew == m_ftOriginal); }
+    bool IsChanged() const { return m_bPending || !(m_ftNew == m_ftOriginal); }
 };
 
 constexpr DWORD kRefFile1 = 0x01;

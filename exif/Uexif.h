@@ -97,6 +97,9 @@ public:
     // the report already. Each range's cookie is the index of its copy in report.copies.
     void PlanDateTags(const FILETIME& ftNew, const bool abWanted[3], TxFileRewrite& file,
                       ExifWriteReport& report);
+    // The same with a time of its own for each tag (DateTime, DateTimeOriginal, DateTimeDigitized).
+    void PlanDateTags(const FILETIME aftNew[3], const bool abWanted[3], TxFileRewrite& file,
+                      ExifWriteReport& report);
     // Copies the outcome of a batch's write of the planned ranges into the report.
     static void SettleReport(const TxFileRewrite& file, ExifWriteReport& report);
 

@@ -127,14 +127,23 @@ ExifWriteResult ResultOf(const TxPatch& patch, TxFileRewrite::Outcome outcome)
 void CExif::PlanDateTags(const FILETIME& ftNew, const bool abWanted[3], TxFileRewrite& file,
                          ExifWriteReport& report)
 {
+    const FILETIME aftNew[3] = {ftNew, ftNew, ftNew};
+    PlanDateTags(aftNew, abWanted, file, report);
+}
+
+void CExif::PlanDateTags(const FILETIME aftNew[3], const bool abWanted[3], TxFileRewrite& file,
+                         ExifWriteReport& report)
+{
     file.strPath = m_strFileName.Text();
-    char szText[20] = {};
-    if (!DateText(ftNew, szText)) {
-        TX_LOG("No date text for this time, nothing written to %s", m_strFileName.Text());
-        for (int d = 0; d < 3; ++d)
-            if (abWanted[d])
-                report.aResult[d] = ExifWriteResult::Failed;
-        return;
+    char aszText[3][20] = {};
+    for (int d = 0; d < 3; ++d) {
+        if (abWanted[d] && !DateText(aftNew[d], aszText[d])) {
+            TX_LOG("No date text for this time, nothing written to %s", m_strFileName.Text());
+            for (int k = 0; k < 3; ++k)
+                if (abWanted[k])
+                    report.aResult[k] = ExifWriteResult::Failed;
+            return;
+        }
     }
     // Every Exif segment of the picture carries its own copies: the later ones are walked now.
     std::vector<std::uint64_t> blocks;
@@ -169,7 +178,7 @@ void CExif::PlanDateTags(const FILETIME& ftNew, const bool abWanted[3], TxFileRe
         TxPatch patch;
         patch.qwOffset = c.qwFilePos;
         patch.abOld.assign(c.abText, c.abText + 19);
-        patch.abNew.assign(szText, szText + 19);
+        patch.abNew.assign(aszText[c.nDate], aszText[c.nDate] + 19);
         patch.nCookie = int(report.copies.size() - 1);
         file.patches.push_back(std::move(patch));
     }

@@ -178,6 +178,10 @@ void TxRewriteBatch::StampAll()
                 TX_LOG("TxRewriteBatch: setting the time of %s failed", file.strPath.c_str());
         } else if (!file.AnyWritten()) {
             file.bTimeSet = true;  // nothing changed: the time is the one it had
+        } else if (file.bNewWriteTime) {
+            // Written in part, or not flushed: the file gets back the time it had rather than
+            // the time of the write, so that its original time is never lost.
+            FileSetStampTimesByPath(file.strPath.c_str(), file.stampRead);
         }
         if (!FileGetStampByPath(file.strPath.c_str(), &file.stampAfter))
             file.stampAfter = file.stampRead;
