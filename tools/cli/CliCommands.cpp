@@ -5,9 +5,11 @@
 
 #include "CliDateText.h"
 #include "exif/Uexif.h"
+#include "exif/Uexif_batch.h"
 #include "platform/winerror.h"
 #include "platform/winfile.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -38,17 +40,29 @@ bool OpenExif(CExif& exif, const char* pszPath, std::FILE* pUnknownTags = nullpt
     return false;
 }
 
-const char* ResultText(ExifWriteResult result)
+// "DateTime written (2 copies)", "DateTimeOriginal not found", or which copies were left alone
+// and why: "DateTime written (IFD0), left alone (IFD1: not a date text)".
+std::string TagReport(const ExifWriteReport& report, int nDate, const char* pszName)
 {
-    switch (result) {
-    case ExifWriteResult::Written: return "written";
-    case ExifWriteResult::NotFound: return "not found";
-    case ExifWriteResult::TooShort: return "too short for a date, left alone";
-    case ExifWriteResult::Changed: return "changed by someone else since it was read, left alone";
-    case ExifWriteResult::Failed: return "could not be written";
-    case ExifWriteResult::NotAsked: break;
+    std::string text = pszName;
+    const int nCopies = report.CopiesOf(nDate);
+    const int nWritten = report.CopiesWith(nDate, ExifWriteResult::Written);
+    if (nCopies == 0)
+        return text + " " + ExifWriteResultText(report.aResult[nDate]);
+    if (nWritten == nCopies)
+        return text + " written" + (nCopies > 1 ? " (" + std::to_string(nCopies) + " copies)" : "");
+    std::string written, alone;
+    for (const ExifCopyReport& c : report.copies) {
+        if (c.nDate != nDate)
+            continue;
+        std::string& list = c.result == ExifWriteResult::Written ? written : alone;
+        list += (list.empty() ? "" : ", ") + std::string(c.szWhere);
+        if (c.result != ExifWriteResult::Written)
+            list += std::string(": ") + ExifWriteResultText(c.result);
     }
-    return "";
+    if (!written.empty())
+        text += " written (" + written + "),";
+    return text + " left alone (" + alone + ")";
 }
 
 }  // namespace
@@ -99,11 +113,16 @@ int CommandSetExif(int argc, char** argv)
     static const char* const kFlags[3] = {"--datetime", "--original", "--digitized"};
     static const char* const kNames[3] = {"DateTime", "DateTimeOriginal", "DateTimeDigitized"};
     bool abWanted[3] = {false, false, false};
+    ExifBatchOptions options;
     int i = 0;
     for (; i < argc && std::strncmp(argv[i], "--", 2) == 0; ++i) {
         if (argv[i][2] == '\0') {  // "--" ends the options
             ++i;
             break;
+        }
+        if (std::strcmp(argv[i], "--allow-hard-links") == 0) {
+            options.bAllowHardLinks = true;
+            continue;
         }
         int k = 0;
         while (k < 3 && std::strcmp(argv[i], kFlags[k]) != 0)
@@ -126,31 +145,33 @@ int CommandSetExif(int argc, char** argv)
         std::fprintf(stderr, "velmora-cli set-exif: give at least one file\n");
         return kExitUsage;
     }
+    // The dates inside are rewritten in place, all files together; each file keeps its time
+    // stamp, so that the photograph does not look modified now.
+    std::vector<ExifDateJob> jobs(std::size_t(argc - i));
+    for (std::size_t k = 0; k < jobs.size(); ++k) {
+        jobs[k].strPath = argv[i + int(k)];
+        jobs[k].SetNewTime(ft);
+        std::copy(abWanted, abWanted + 3, jobs[k].abWanted);
+    }
+    WriteDateBatch(jobs, options);
     int nStatus = kExitOk;
-    for (; i < argc; ++i) {
-        CExif exif;
-        if (!OpenExif(exif, argv[i])) {
+    for (const ExifDateJob& job : jobs) {
+        if (!job.bOpened) {
+            std::fprintf(stderr, "%s: %s\n", job.strPath.c_str(), OpenFailureText(job.strPath.c_str()).c_str());
             nStatus = kExitFailed;
             continue;
         }
-        // The dates inside are rewritten in place; the file's time stamp stays as it was, so
-        // that the photograph does not look modified now.
-        FILETIME ftStamp{};
-        const bool bStamp = GetFileLastWriteTime(argv[i], &ftStamp);
-        ExifWriteReport report;
-        exif.WriteDateTags(ft, abWanted[0], abWanted[1], abWanted[2], &report);
-        const bool bStampKept = !bStamp || SetFileTimeByPath(argv[i], nullptr, nullptr, &ftStamp);
-        std::string line = argv[i];
+        std::string line = job.strPath;
         const char* pszSep = ": ";
         for (int k = 0; k < 3; ++k) {
             if (abWanted[k]) {
-                line += pszSep + std::string(kNames[k]) + " " + ResultText(report.aResult[k]);
+                line += pszSep + TagReport(job.report, k, kNames[k]);
                 pszSep = ", ";
             }
         }
-        if (!bStampKept)
+        if (!job.bTimeSet)
             line += " (its time stamp could not be kept)";
-        const bool bOk = report.AllWritten() && bStampKept;
+        const bool bOk = job.report.AllWritten() && job.bTimeSet;
         std::fprintf(bOk ? stdout : stderr, "%s\n", line.c_str());
         if (!bOk)
             nStatus = kExitFailed;
