@@ -1,5 +1,6 @@
 // Program entry: the application object, the main window and the folder chooser, and the
 // message loop.
+#include "../platform/winsignal.h"
 #include "../tree/FTree.h"
 #include "Fexif.h"
 #include "Fmain.h"
@@ -12,6 +13,7 @@
 
 int main(int argc, char** argv)
 {
+    IgnoreBrokenPipe();  // unknown EXIF tags are reported on standard output
     QApplication app(argc, argv);
     std::setlocale(LC_ALL, "");  // dates, times and name comparison follow the user's locale
     SetApplicationTitle();
