@@ -122,6 +122,7 @@ void TFormMain::FormShow()
     }
     hMainWindow = this;
     g_pfnPostImageReady = PostImageReady;
+    MoveToDesignedPlace();  // where the window opens until the settings file says otherwise
     LoadSettings();
     ScanFolder();
     RequestPreview();

@@ -207,6 +207,9 @@ protected:
 
 private:
     void CreateControls();
+    // The window's outer top-left corner at its designed place. Applied once the window exists,
+    // so that the place is that of its frame, as the settings file keeps it.
+    void MoveToDesignedPlace();
     void CreateShiftButtons();
     void ConnectHandlers();
     void ApplyUiStrings();

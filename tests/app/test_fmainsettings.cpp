@@ -62,6 +62,7 @@ TEST_F(SettingsTest, StoredValuesAreAppliedAtStartAndWrittenBackAtClose)
 TEST_F(SettingsTest, AMissingFileGivesTheDesignDefaultsAndCloseWritesAllTenKeys)
 {
     TFormMain& form = Open();
+    EXPECT_EQ(form.pos(), QPoint(115, 126));
     EXPECT_EQ(form.size(), QSize(800, 439));
     EXPECT_EQ(form.PanelClient->width(), 265);
     EXPECT_EQ(form.EditMask->text(), QStringLiteral("*.jpg"));
