@@ -183,6 +183,8 @@ bool TFormMain::event(QEvent* pEvent)
         PaintBox->update();
         return true;
     }
+    if (pEvent->type() == QEvent::WindowBlocked || pEvent->type() == QEvent::WindowDeactivate)
+        ReleaseHeldButton();
     return QWidget::event(pEvent);
 }
 

@@ -127,6 +127,9 @@ public:
     bool StepOfButton(const QAbstractButton* pButton, ShiftStep* pStep) const;
     void BitBtnClick(QAbstractButton* pButton);
     void SetHeldButton(QAbstractButton* pButton);
+    // Ends the repeat when the mouse can no longer release the held button: a modal box came up,
+    // the window lost the mouse to another one, or the button was disabled.
+    void ReleaseHeldButton();
     void TimerAutorepeatTimer();
 
     // Apply changes: the new times into the files' time stamps and, when asked, their EXIF data.
