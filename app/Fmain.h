@@ -10,6 +10,7 @@
 #include <QWidget>
 
 #include <cstdint>
+#include <string>
 
 class QAbstractButton;
 class QCheckBox;
@@ -90,8 +91,8 @@ public:
     explicit TFormMain(QWidget* pParent = nullptr);
     ~TFormMain() override;
 
-    // The settings file: the executable's path with ".ini" in place of its extension, unless
-    // a path was set here (tests use their own files).
+    // The settings file of the running executable (SettingsPathFor), unless a path was set here
+    // (tests use their own files).
     static void SetSettingsPath(const char* pszPath);
     static TxString SettingsPath();
 
@@ -236,6 +237,11 @@ private:
     bool m_bClosed = false;
     static TxString s_strSettingsPath;
 };
+
+// Where the settings of an executable live: its path with ".ini" in place of its extension
+// when its folder can be written, else velmora/velmora.ini in the user's configuration folder
+// ($XDG_CONFIG_HOME, else ~/.config).
+TxString SettingsPathFor(const std::string& strExecutable);
 
 // The folder of the running executable (no trailing "/" except for the root itself).
 TxString ExecutableFolder();
