@@ -8,7 +8,6 @@
 #include "Upreview.h"
 #include "Uguard.h"
 #include "UMessageBox.h"
-#include "Uutils.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -227,15 +226,6 @@ bool TFormMain::FormCloseQuery()
     if (!strSaveError.empty())
         ShowStandardException(this, strSaveError.c_str());
     return true;
-}
-
-void TFormMain::ButtonHelpClick()
-{
-    TxString strPath = ExecutableFolder();
-    if (!strPath.Equals("/"))
-        strPath.Append("/");
-    strPath.Append("Velmora.chm");
-    ShellOpen(this, strPath.Text());
 }
 
 TPanelClient::TPanelClient(TFormMain* pForm, QWidget* pParent) : QWidget(pParent), m_pForm(pForm) {}

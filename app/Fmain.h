@@ -100,6 +100,8 @@ public:
     void FormShow();
     bool FormCloseQuery();  // true when the window may close
     void UpdateControls();
+    // Opens the help page (HelpFileFor) in the desktop's browser; says so in a message box when
+    // the page is missing or no program can show it.
     void ButtonHelpClick();
 
     // Settings file.
@@ -242,6 +244,11 @@ private:
 // when its folder can be written, else velmora/velmora.ini in the user's configuration folder
 // ($XDG_CONFIG_HOME, else ~/.config).
 TxString SettingsPathFor(const std::string& strExecutable);
+
+// The help page of an executable in that folder: Velmora.html beside it (a build or a copy run
+// from its folder), else share/velmora/Velmora.html beside its bin folder (an installed copy);
+// the first of them when neither exists.
+TxString HelpFileFor(const std::string& strExecutableFolder);
 
 // The folder of the running executable (no trailing "/" except for the root itself).
 TxString ExecutableFolder();
