@@ -123,9 +123,11 @@ void TFormMain::FormShow()
     g_pfnPostImageReady = PostImageReady;
     MoveToDesignedPlace();  // where the window opens until the settings file says otherwise
     LoadSettings();
+    ApplyStartFolder();
     ScanFolder();
     RequestPreview();
     StartPreviewWorker();
+    SelectStartFile();  // once the worker runs, so that its preview is not dropped
     UpdateControls();
 }
 

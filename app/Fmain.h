@@ -96,6 +96,10 @@ public:
     static void SetSettingsPath(const char* pszPath);
     static TxString SettingsPath();
 
+    // A folder or picture to open instead of the folder kept in the settings (the program's
+    // command line); set before the window is shown.
+    void SetStartPath(const char* pszPath);
+
     // Start-up, refresh, shutdown and help.
     void FormShow();
     bool FormCloseQuery();  // true when the window may close
@@ -216,6 +220,10 @@ private:
     // The window's outer top-left corner at its designed place. Applied once the window exists,
     // so that the place is that of its frame, as the settings file keeps it.
     void MoveToDesignedPlace();
+    // The start path's folder replaces m_strFolder (a picture's name is kept for SelectStartFile);
+    // a path that does not exist changes nothing.
+    void ApplyStartFolder();
+    void SelectStartFile();
     void CreateShiftButtons();
     void ConnectHandlers();
     void ApplyUiStrings();
@@ -235,6 +243,8 @@ private:
     void SetTimeFromExif(QTreeWidgetItem* pItem, bool bOnlyRow);
     void ShowNoExifMessage();
 
+    TxString m_strStartPath;
+    TxString m_strStartName;  // the picture of the start path, selected after the first scan
     bool m_bShown = false;
     bool m_bClosed = false;
     static TxString s_strSettingsPath;

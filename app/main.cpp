@@ -1,5 +1,6 @@
 // Program entry: the application object, the main window and the folder chooser, and the
-// message loop.
+// message loop. One argument, a folder or a picture (as a file manager's "Open with" passes
+// it), is the folder to list first.
 #include "../platform/winsignal.h"
 #include "../tree/FTree.h"
 #include "Fexif.h"
@@ -7,6 +8,8 @@
 #include "Uguard.h"
 
 #include <QApplication>
+#include <QFile>
+#include <QStringList>
 
 #include <clocale>
 #include <memory>
@@ -17,8 +20,11 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     std::setlocale(LC_ALL, "");  // dates, times and name comparison follow the user's locale
     SetApplicationTitle();
-    Guarded(nullptr, [] {
+    const QStringList arguments = QApplication::arguments();  // without the toolkit's own
+    const QByteArray startPath = arguments.size() > 1 ? QFile::encodeName(arguments.at(1)) : QByteArray();
+    Guarded(nullptr, [&startPath] {
         auto pFormMain = std::make_unique<TFormMain>();
+        pFormMain->SetStartPath(startPath.constData());
         FormMain = pFormMain.get();
         FormTree = new TFormTree(pFormMain.get());  // owned by the main window
         FormExif = new TFormExif(pFormMain.get());  // owned by the main window

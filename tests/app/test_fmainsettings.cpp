@@ -160,6 +160,37 @@ TEST_F(SettingsTest, SettingsThatCannotBeWrittenAreReportedAndTheWindowStillClos
     EXPECT_FALSE(form.isVisible());
 }
 
+TEST_F(SettingsTest, AFolderOrPictureFromTheCommandLineIsListedInsteadOfTheStoredFolder)
+{
+    Photo("a.jpg", 2006, 1, 1);
+    Photo("b.jpg", 2006, 1, 2);
+    std::filesystem::create_directory(m_folder.File("Other"));
+    m_folder.Write("Other/c.jpg", "x");
+    WriteSettings();
+    struct Case {
+        std::string strPath;
+        std::string strFolder;
+        QStringList selected;
+    };
+    const Case cases[] = {
+        {m_folder.File("Other"), m_folder.File("Other"), {}},
+        {m_folder.File("Other") + "/", m_folder.File("Other"), {}},
+        {Photos() + "/b.jpg", Photos(), {"b.jpg"}},
+        {m_folder.File("missing"), Photos(), {}},  // gone: the stored folder
+    };
+    for (const Case& c : cases) {
+        m_pForm = std::make_unique<TFormMain>();
+        m_pForm->SetStartPath(c.strPath.c_str());
+        m_pForm->show();
+        EXPECT_STREQ(m_pForm->m_strFolder.Text(), c.strFolder.c_str()) << c.strPath;
+        QStringList selected;
+        for (QTreeWidgetItem* pItem : m_pForm->ListViewFiles->selectedItems())
+            selected << pItem->text(0);
+        EXPECT_EQ(selected, c.selected) << c.strPath;
+        m_pForm.reset();
+    }
+}
+
 TEST(SettingsPath, BesideAWritableProgramFolderElseInTheUserConfigurationFolder)
 {
     TempFolder folder;
