@@ -9,6 +9,7 @@
 
 #include <QApplication>
 #include <QFile>
+#include <QIcon>
 #include <QStringList>
 
 #include <clocale>
@@ -20,6 +21,9 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     std::setlocale(LC_ALL, "");  // dates, times and name comparison follow the user's locale
     SetApplicationTitle();
+    // The desktop entry and the icon theme's drawing of an installed copy name the windows.
+    QGuiApplication::setDesktopFileName(QStringLiteral("velmora"));
+    QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("velmora")));
     const QStringList arguments = QApplication::arguments();  // without the toolkit's own
     const QByteArray startPath = arguments.size() > 1 ? QFile::encodeName(arguments.at(1)) : QByteArray();
     Guarded(nullptr, [&startPath] {
