@@ -343,6 +343,24 @@ TEST_F(FormMainTest, HelpButtonOpensTheHelpPageBesideTheProgram)
     EXPECT_TRUE(s_messages.empty());
 }
 
+TEST(HelpFile, TheCzechPageNamesEveryControlAndQuestionAsTheWindowShowsThem)
+{
+    const std::string strPage = TempFolder::Read(std::string(ExecutableFolder().Text()) + "/Velmora.html");
+    EXPECT_NE(strPage.find("<html lang=\"cs\">"), std::string::npos);
+    // Captions, column and unit texts, the chooser's, the questions and the notice.
+    for (int nIndex : {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 17, 18, 19, 23, 25, 26, 27, 28, 33}) {
+        const std::string strText = QString::fromUtf8(UiStrings[nIndex]).trimmed().toStdString();
+        EXPECT_NE(strPage.find(strText), std::string::npos) << "UI string " << nIndex << ": " << strText;
+    }
+    for (const char* pszText : {"DateTimeOriginal", "DateTimeDigitized", "EXIF Info", "velmora-cli set-exif",
+                                "velmora-cli date", "velmora-cli dump", "velmora.ini"})
+        EXPECT_NE(strPage.find(pszText), std::string::npos) << pszText;
+    // The route: time from EXIF first, the shift after it.
+    const std::size_t nRoute = strPage.find("id=\"postup\"");
+    ASSERT_NE(nRoute, std::string::npos);
+    EXPECT_LT(strPage.find(UiStrings[13], nRoute), strPage.find("Potom", nRoute));
+}
+
 TEST(HelpFile, BesideTheProgramElseInstalledBesideItsBinFolder)
 {
     TempFolder folder;
