@@ -8,7 +8,6 @@
 #include "Upreview.h"
 #include "Uguard.h"
 #include "UMessageBox.h"
-#include "Uutils.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -122,10 +121,13 @@ void TFormMain::FormShow()
     }
     hMainWindow = this;
     g_pfnPostImageReady = PostImageReady;
+    MoveToDesignedPlace();  // where the window opens until the settings file says otherwise
     LoadSettings();
+    ApplyStartFolder();
     ScanFolder();
     RequestPreview();
     StartPreviewWorker();
+    SelectStartFile();  // once the worker runs, so that its preview is not dropped
     UpdateControls();
 }
 
@@ -182,6 +184,8 @@ bool TFormMain::event(QEvent* pEvent)
         PaintBox->update();
         return true;
     }
+    if (pEvent->type() == QEvent::WindowBlocked || pEvent->type() == QEvent::WindowDeactivate)
+        ReleaseHeldButton();
     return QWidget::event(pEvent);
 }
 
@@ -224,15 +228,6 @@ bool TFormMain::FormCloseQuery()
     if (!strSaveError.empty())
         ShowStandardException(this, strSaveError.c_str());
     return true;
-}
-
-void TFormMain::ButtonHelpClick()
-{
-    TxString strPath = ExecutableFolder();
-    if (!strPath.Equals("/"))
-        strPath.Append("/");
-    strPath.Append("Velmora.chm");
-    ShellOpen(this, strPath.Text());
 }
 
 TPanelClient::TPanelClient(TFormMain* pForm, QWidget* pParent) : QWidget(pParent), m_pForm(pForm) {}

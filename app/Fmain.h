@@ -12,6 +12,7 @@ struct ExifDateJob;
 #include <QWidget>
 
 #include <cstdint>
+#include <string>
 
 class QAbstractButton;
 class QCheckBox;
@@ -92,15 +93,21 @@ public:
     explicit TFormMain(QWidget* pParent = nullptr);
     ~TFormMain() override;
 
-    // The settings file: the executable's path with ".ini" in place of its extension, unless
-    // a path was set here (tests use their own files).
+    // The settings file of the running executable (SettingsPathFor), unless a path was set here
+    // (tests use their own files).
     static void SetSettingsPath(const char* pszPath);
     static TxString SettingsPath();
+
+    // A folder or picture to open instead of the folder kept in the settings (the program's
+    // command line); set before the window is shown.
+    void SetStartPath(const char* pszPath);
 
     // Start-up, refresh, shutdown and help.
     void FormShow();
     bool FormCloseQuery();  // true when the window may close
     void UpdateControls();
+    // Opens the help page (HelpFileFor) in the desktop's browser; says so in a message box when
+    // the page is missing or no program can show it.
     void ButtonHelpClick();
 
     // Settings file.
@@ -129,6 +136,9 @@ public:
     bool StepOfButton(const QAbstractButton* pButton, ShiftStep* pStep) const;
     void BitBtnClick(QAbstractButton* pButton);
     void SetHeldButton(QAbstractButton* pButton);
+    // Ends the repeat when the mouse can no longer release the held button: a modal box came up,
+    // the window lost the mouse to another one, or the button was disabled.
+    void ReleaseHeldButton();
     void TimerAutorepeatTimer();
 
     // Apply changes: the new times into the files' time stamps and, when asked, their EXIF data.
@@ -209,6 +219,13 @@ protected:
 
 private:
     void CreateControls();
+    // The window's outer top-left corner at its designed place. Applied once the window exists,
+    // so that the place is that of its frame, as the settings file keeps it.
+    void MoveToDesignedPlace();
+    // The start path's folder replaces m_strFolder (a picture's name is kept for SelectStartFile);
+    // a path that does not exist changes nothing.
+    void ApplyStartFolder();
+    void SelectStartFile();
     void CreateShiftButtons();
     void ConnectHandlers();
     void ApplyUiStrings();
@@ -229,10 +246,22 @@ private:
     void SetTimeFromExif(QTreeWidgetItem* pItem, bool bOnlyRow);
     void ShowNoExifMessage();
 
+    TxString m_strStartPath;
+    TxString m_strStartName;  // the picture of the start path, selected after the first scan
     bool m_bShown = false;
     bool m_bClosed = false;
     static TxString s_strSettingsPath;
 };
+
+// Where the settings of an executable live: its path with ".ini" in place of its extension
+// when its folder can be written, else velmora/velmora.ini in the user's configuration folder
+// ($XDG_CONFIG_HOME, else ~/.config).
+TxString SettingsPathFor(const std::string& strExecutable);
+
+// The help page of an executable in that folder: Velmora.html beside it (a build or a copy run
+// from its folder), else share/velmora/Velmora.html beside its bin folder (an installed copy);
+// the first of them when neither exists.
+TxString HelpFileFor(const std::string& strExecutableFolder);
 
 // The folder of the running executable (no trailing "/" except for the root itself).
 TxString ExecutableFolder();

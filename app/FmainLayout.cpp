@@ -23,6 +23,8 @@
 
 namespace {
 
+constexpr int kFormLeft = 115;
+constexpr int kFormTop = 126;
 constexpr int kFormWidth = 800;
 constexpr int kFormHeight = 439;
 constexpr int kFormMinHeight = 210;
@@ -132,6 +134,11 @@ void TFormMain::CreateShiftButtons()
         pLabel->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
         this->*pair.pLabel = pLabel;
     }
+}
+
+void TFormMain::MoveToDesignedPlace()
+{
+    move(kFormLeft, kFormTop);
 }
 
 void TFormMain::CreateControls()

@@ -1,7 +1,10 @@
-// The settings file beside the executable: window bounds, preview panel width, column widths,
-// file mask and folder, read once at start-up and written once at an accepted close.
+// The settings file: window bounds, preview panel width, column widths, file mask and folder,
+// read once at start-up and written once at an accepted close. It lives beside the executable
+// when that folder can be written (a copy run from its own folder keeps its settings with it),
+// else in the user's configuration folder (an installed copy).
 #include "Fmain.h"
 
+#include "../platform/userfolders.h"
 #include "../platform/winfile.h"
 #include "../tx/UTxSettings.h"
 
@@ -30,19 +33,27 @@ int Extent(int n) { return std::clamp(n, 0, 32000); }
 
 void TFormMain::SetSettingsPath(const char* pszPath) { s_strSettingsPath = pszPath; }
 
+TxString SettingsPathFor(const std::string& strExecutable)
+{
+    std::string strBeside = strExecutable.empty() ? std::string("velmora") : strExecutable;
+    const std::size_t nSlash = strBeside.rfind('/');
+    const std::size_t nDot = strBeside.rfind('.');
+    if (nDot != std::string::npos && (nSlash == std::string::npos || nDot > nSlash))
+        strBeside.erase(nDot);
+    strBeside += ".ini";
+    const std::string strFolder =
+        nSlash == std::string::npos ? std::string(".") : nSlash == 0 ? std::string("/") : strBeside.substr(0, nSlash);
+    const std::string strConfig = UserConfigFolder();
+    if (IsFolderWritable(strFolder.c_str()) || strConfig.empty())
+        return TxString(strBeside.c_str());
+    return TxString((strConfig + "/velmora/velmora.ini").c_str());
+}
+
 TxString TFormMain::SettingsPath()
 {
     if (!s_strSettingsPath.IsEmpty())
         return s_strSettingsPath;
-    std::string strPath = GetModuleFileNameA();
-    if (strPath.empty())
-        strPath = "velmora";
-    const std::size_t nSlash = strPath.rfind('/');
-    const std::size_t nDot = strPath.rfind('.');
-    if (nDot != std::string::npos && (nSlash == std::string::npos || nDot > nSlash))
-        strPath.erase(nDot);
-    strPath += ".ini";
-    return TxString(strPath.c_str());
+    return SettingsPathFor(GetModuleFileNameA());
 }
 
 void TFormMain::LoadSettings()
@@ -67,7 +78,14 @@ void TFormMain::LoadSettings()
 
 void TFormMain::SaveSettings()
 {
-    TxIniFile ini(SettingsPath().Text());
+    const TxString strPath = SettingsPath();
+    // The configuration folder may not exist yet; a folder that cannot be made shows up as the
+    // file that cannot be written.
+    const std::string strFile = strPath.Text();
+    const std::size_t nSlash = strFile.rfind('/');
+    if (nSlash != std::string::npos && nSlash > 0)
+        CreateFolderPath(strFile.substr(0, nSlash));
+    TxIniFile ini(strPath.Text());
     ini.WriteInteger(kFormSection, "Left", x());
     ini.WriteInteger(kFormSection, "Top", y());
     ini.WriteInteger(kFormSection, "Width", width());

@@ -5,6 +5,7 @@
 #include "Uguard.h"
 #include "Uutils.h"
 
+#include <QApplication>
 #include <QEvent>
 #include <QItemSelectionModel>
 #include <QMouseEvent>
@@ -106,8 +107,19 @@ void TFormMain::SetHeldButton(QAbstractButton* pButton)
     m_nRepeatDelay = kRepeatDelayTicks;
 }
 
+void TFormMain::ReleaseHeldButton()
+{
+    if (m_pHeldButton != nullptr)
+        SetHeldButton(nullptr);
+}
+
 void TFormMain::TimerAutorepeatTimer()
 {
+    // A box in front of the window takes the mouse: the release may never reach the button.
+    if (m_pHeldButton != nullptr && QApplication::activeModalWidget() != nullptr) {
+        ReleaseHeldButton();
+        return;
+    }
     if (m_nRepeatDelay > 0) {
         --m_nRepeatDelay;
         return;
@@ -128,6 +140,8 @@ bool TFormMain::eventFilter(QObject* pWatched, QEvent* pEvent)
         const bool bRelease = type == QEvent::MouseButtonRelease;
         if (pButton != nullptr && (bRelease || pButton->isEnabled()) && StepOfButton(pButton, &step))
             Guarded(this, [&] { SetHeldButton(bRelease ? nullptr : pButton); });
+    } else if (type == QEvent::EnabledChange && pWatched == m_pHeldButton && !m_pHeldButton->isEnabled()) {
+        ReleaseHeldButton();  // a disabled button is given no release
     }
     return QWidget::eventFilter(pWatched, pEvent);
 }

@@ -39,3 +39,7 @@ const char* const UiStrings[kUiStringCount] = {
     "Zapíše změněné časy do časů souborů.",            // 32: hint of ButtonApply
     "Tato funkce změní EXIF data uvnitř JPG souborů.", // 33: before the first EXIF write
 };
+
+const char* const kHelpMissingText = "Soubor nápovědy %s nebyl nalezen.";
+const char* const kHelpNoViewerText =
+    "Nápovědu %s nelze otevřít: v systému není nastaven žádný program pro zobrazení stránek HTML.";

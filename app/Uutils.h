@@ -22,6 +22,7 @@ bool AddYears(FILETIME& ft, int nCount);
 // text when the value does not convert or the text does not fit into cchBuffer characters.
 void FileTimeToText(const FILETIME& ft, char* pszBuffer, std::size_t cchBuffer);
 
-// Asks the desktop to open the document with its default program; the result is not examined.
+// Asks the desktop to open the document with its default program (xdg-open on a Linux desktop).
+// False when the desktop has no way to open it.
 class QWidget;
-void ShellOpen(QWidget* pOwner, const char* pszPath);
+bool ShellOpen(QWidget* pOwner, const char* pszPath);

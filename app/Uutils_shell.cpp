@@ -5,8 +5,8 @@
 #include <QString>
 #include <QUrl>
 
-void ShellOpen(QWidget*, const char* pszPath)
+bool ShellOpen(QWidget*, const char* pszPath)
 {
     const QString strPath = QString::fromUtf8(pszPath ? pszPath : "");
-    QDesktopServices::openUrl(strPath.isEmpty() ? QUrl() : QUrl::fromLocalFile(strPath));
+    return QDesktopServices::openUrl(strPath.isEmpty() ? QUrl() : QUrl::fromLocalFile(strPath));
 }

@@ -15,14 +15,15 @@
 #include <cstring>
 #include <memory>
 #include <new>
+#include <string>
 #include <system_error>
 #include <thread>
 #include <vector>
 
 namespace {
 
-// The size query reads only this much; the markers in front of the first scan fit in it unless
-// the file carries unusually large metadata.
+// How much of a file is read to see whether it is small enough to be decoded; most pictures
+// are larger, and the rest of them is read next.
 constexpr std::size_t kHeadBytes = 256 * 1024;
 // Chroma is widened by repeating samples rather than by interpolating between rows: the preview
 // is drawn at a reduced size without smoothing, where the two look the same, and without rows
@@ -70,13 +71,6 @@ PlanResult PlanDecode(const std::vector<std::uint8_t>& data, DecodePlan* pPlan)
         return PlanResult::Refused;
     pPlan->cbPixels = qwPixels * 4;
     return PlanResult::Ok;
-}
-
-bool ReadForDecode(const char* pszPath, std::size_t cbLimit, std::vector<std::uint8_t>* pData,
-                   std::uint64_t* pqwFileSize)
-{
-    return ReadFileHead(pszPath, cbLimit, pData, pqwFileSize) &&
-           *pqwFileSize <= kDecoderMaxFileBytes;
 }
 
 // Adobe's CMYK JPEGs (the kind cameras and editors write) store the inks inverted, so a
@@ -191,24 +185,56 @@ bool DecodeInto(const std::vector<std::uint8_t>& data, const DecodePlan& plan, v
     return true;
 }
 
+// The file the last size query of this thread read, kept for the decode of the same path that
+// follows it: the preview worker makes that decode while it holds the image lock, so the decode
+// must not wait on a slow disk or network folder, and it shows exactly the picture the query
+// measured even when the file changes in between.
+struct QueriedFile {
+    std::string strPath;
+    std::vector<std::uint8_t> data;
+};
+thread_local QueriedFile t_queried;
+
+std::atomic<PreviewFileReader> g_pfnReader{ReadFileHead};
+
+// The whole file. Its head is read first, so that a file too large to be decoded is refused
+// without reading all of it.
+bool ReadForDecode(const char* pszPath, std::vector<std::uint8_t>* pData)
+{
+    const PreviewFileReader pfnRead = g_pfnReader.load();
+    std::uint64_t qwFileSize = 0;
+    if (!pfnRead(pszPath, kHeadBytes, pData, &qwFileSize) || qwFileSize > kDecoderMaxFileBytes)
+        return false;
+    if (pData->size() >= qwFileSize)
+        return true;
+    return pfnRead(pszPath, kDecoderMaxFileBytes, pData, &qwFileSize) && qwFileSize <= kDecoderMaxFileBytes;
+}
+
 int QuerySize(const char* pszPath, DWORD* pdwCount)
 {
     *pdwCount = 0;
+    t_queried.strPath.clear();
+    t_queried.data.clear();
     std::vector<std::uint8_t> data;
-    std::uint64_t qwFileSize = 0;
-    if (!ReadForDecode(pszPath, kHeadBytes, &data, &qwFileSize))
-        return 0;
     DecodePlan plan;
-    PlanResult result = PlanDecode(data, &plan);
-    if (result == PlanResult::NeedMoreBytes && qwFileSize > data.size()) {
-        if (!ReadForDecode(pszPath, kDecoderMaxFileBytes, &data, &qwFileSize))
-            return 0;
-        result = PlanDecode(data, &plan);
-    }
-    if (result != PlanResult::Ok)
+    if (!ReadForDecode(pszPath, &data) || PlanDecode(data, &plan) != PlanResult::Ok)
         return 0;
     *pdwCount = static_cast<DWORD>(plan.cbPixels);
+    t_queried.strPath = pszPath;
+    t_queried.data = std::move(data);
     return 1;
+}
+
+// The bytes of the file to decode: those of the size query just made for it, else read now.
+bool TakeFileForDecode(const char* pszPath, std::vector<std::uint8_t>* pData)
+{
+    if (!t_queried.strPath.empty() && t_queried.strPath == pszPath) {
+        *pData = std::move(t_queried.data);
+        t_queried.strPath.clear();
+        t_queried.data = std::vector<std::uint8_t>();
+        return true;
+    }
+    return ReadForDecode(pszPath, pData);
 }
 
 int Decode(void* pHeader, void* pBits, const char* pszPath)
@@ -219,9 +245,8 @@ int Decode(void* pHeader, void* pBits, const char* pszPath)
     std::memcpy(pHeader, &header, sizeof header);
 
     std::vector<std::uint8_t> data;
-    std::uint64_t qwFileSize = 0;
     DecodePlan plan;
-    if (pBits == nullptr || !ReadForDecode(pszPath, kDecoderMaxFileBytes, &data, &qwFileSize) ||
+    if (pBits == nullptr || !TakeFileForDecode(pszPath, &data) ||
         PlanDecode(data, &plan) != PlanResult::Ok || GlobalSize(pBits) < plan.cbPixels ||
         !DecodeInto(data, plan, pBits))
         return 0;
@@ -237,6 +262,11 @@ int Decode(void* pHeader, void* pBits, const char* pszPath)
 }
 
 }  // namespace
+
+void SetPreviewFileReader(PreviewFileReader pfnReader)
+{
+    g_pfnReader = pfnReader != nullptr ? pfnReader : ReadFileHead;
+}
 
 void SetPreviewDecoderThreads(int nThreads)
 {

@@ -4,23 +4,34 @@
 
 #include "../platform/wintypes.h"
 
+#include <cstddef>
 #include <cstdint>
+#include <vector>
 
 // One function, two call modes, always the first followed by the second for the same path:
 //
-// Size query: DecodePreviewImage(nullptr, nullptr, path, &dwCount) sets dwCount to the number of
-// bytes the pixel block needs for this picture (0 for a file it cannot read).
+// Size query: DecodePreviewImage(nullptr, nullptr, path, &dwCount) reads the file and sets
+// dwCount to the number of bytes the pixel block needs for this picture (0 for a file it cannot
+// read). The bytes read are kept for the decode of the same path that follows on this thread.
 //
 // Decode: DecodePreviewImage(pHeader, pBits, path, nullptr) with pHeader a global block of at
 // least 40 bytes (the 1064-byte bitmap header block) and pBits a global block (GlobalAllocZeroed)
 // fills the header as a BITMAPINFOHEADER of a 32-bit BI_RGB picture with rows top-down
 // (negative biHeight) and the block with its pixels: blue, green, red and an unused byte of
-// 0xFF per pixel, rows without padding. The file is read again, so it may have changed since
-// the size query: the pixels are written only when they fit in GlobalSize(pBits) bytes. A file
-// that cannot be read, is not a usable JPEG or does not fit leaves biWidth and biHeight 0.
+// 0xFF per pixel, rows without padding. Right after the size query of the same path it decodes
+// the bytes that query read and reads nothing itself (so a caller may hold a lock around the
+// decode alone); otherwise it reads the file. The pixels are written only when they fit in
+// GlobalSize(pBits) bytes. A file that cannot be read, is not a usable JPEG or does not fit
+// leaves biWidth and biHeight 0.
 //
 // Returns 1 when the query or decode succeeded, 0 otherwise (callers need not look at it).
 int DecodePreviewImage(void* pHeader, void* pBits, const char* pszPath, DWORD* pdwCount);
+
+// How the decoder reads a file: ReadFileHead (platform/winreadfile.h) unless another reader is
+// set here (tests use a slow one); null restores ReadFileHead.
+using PreviewFileReader = bool (*)(const char* pszPath, std::size_t cbLimit,
+                                   std::vector<std::uint8_t>* pData, std::uint64_t* pqwFileSize);
+void SetPreviewFileReader(PreviewFileReader pfnReader);
 
 // How many threads one decode may use: a picture whose scan has restart markers is cut into
 // that many stripes decoded side by side. 0, the default, means one per processor (at most 8).

@@ -67,6 +67,38 @@ bool IsTwelveHourFormat(const char* pszFormat)
     return !bHours24;
 }
 
+// The locale's short date format with every two-digit year widened to four digits, so that
+// 1926 and 2026 never look alike; the order of the fields and their separators stay the
+// locale's. "%y" becomes "%Y" (keeping its flags), "%Ey" the full era year "%EY", "%Oy" the
+// plain "%Y", and "%D" its spelled-out "%m/%d/%Y".
+std::string WithFourDigitYears(const char* pszFormat)
+{
+    std::string out;
+    for (const char* p = pszFormat; *p; ++p) {
+        out.push_back(*p);
+        if (*p != '%')
+            continue;
+        const char* pFlags = p + 1;
+        const char* q = pFlags;
+        while (*q == '-' || *q == '_' || *q == '0' || *q == '^' || *q == '#')
+            ++q;
+        const bool bEra = *q == 'E', bDigits = *q == 'O';
+        const char* pConv = bEra || bDigits ? q + 1 : q;
+        if (*pConv == 'y') {
+            out.append(pFlags, q);
+            out.append(bEra ? "EY" : "Y");
+        } else if (*pConv == 'D' && pConv == pFlags) {
+            out.append("m/%d/%Y");
+        } else if (*pConv == '%' && pConv == pFlags) {
+            out.push_back('%');
+        } else {
+            continue;  // any other field is copied as it is
+        }
+        p = pConv;
+    }
+    return out;
+}
+
 // Decodes one UTF-8 sequence at p (n bytes available). Returns its length, or 0 when the
 // byte at p does not start a valid, shortest-form sequence.
 std::size_t DecodeUtf8(const unsigned char* p, std::size_t n, char32_t* pCode)
@@ -155,7 +187,8 @@ std::wint_t ToLowerWide(std::wint_t c) { return std::towlower(c); }
 bool GetShortDateText(const SYSTEMTIME& st, char* pBuffer, std::size_t cchBuffer)
 {
     const char* pszFormat = nl_langinfo(D_FMT);
-    return FormatTm(pszFormat && *pszFormat ? pszFormat : "%m/%d/%y", st, pBuffer, cchBuffer);
+    const std::string strFormat = WithFourDigitYears(pszFormat && *pszFormat ? pszFormat : "%m/%d/%y");
+    return FormatTm(strFormat.c_str(), st, pBuffer, cchBuffer);
 }
 
 bool GetTime24Text(const SYSTEMTIME& st, char* pBuffer, std::size_t cchBuffer)

@@ -6,7 +6,7 @@
 #include <cstddef>
 #include <string>
 
-// The user's short date (nl_langinfo(D_FMT)) and the time forced to 24-hour form (T_FMT when it
+// The user's short date (nl_langinfo(D_FMT), its year always with four digits) and the time forced to 24-hour form (T_FMT when it
 // shows hours 0 to 23, else "%H:%M:%S"), under the current LC_TIME. False when the text does not
 // fit into cchBuffer characters including the terminator (the buffer is then the empty text).
 bool GetShortDateText(const SYSTEMTIME& st, char* pBuffer, std::size_t cchBuffer);

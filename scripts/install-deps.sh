@@ -1,5 +1,7 @@
 #!/usr/bin/env bash
-# Installs the Debian packages Velmora needs to build, test and run, when any is missing.
+# Installs the Debian packages Velmora needs to build, test, package and run, when any is missing
+# (the icon's bitmaps are drawn with rsvg-convert; the package is made with dpkg-shlibdeps and
+# checked with desktop-file-validate, appstreamcli and man).
 # Safe to run again: it does nothing when everything is present.
 set -euo pipefail
 
@@ -13,6 +15,7 @@ packages=(
   xvfb xauth x11-apps imagemagick xdotool
   libimage-exiftool-perl exiv2
   fonts-dejavu-core
+  librsvg2-bin dpkg-dev desktop-file-utils appstream man-db
 )
 
 missing=()

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Builds Velmora and starts it, from a fresh machine: installs what is missing, builds, and runs
-# build/bin/velmora (its help file Velmora.chm and settings file velmora.ini lie beside it).
+# build/bin/velmora (its help page Velmora.html and settings file velmora.ini lie beside it).
 # Without a display it runs under Xvfb. Arguments are passed on to the program.
 set -euo pipefail
 cd "$(dirname "$0")/.."

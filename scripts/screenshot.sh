@@ -18,7 +18,7 @@ work=${TMPDIR:-/tmp}/velmora-screenshot
 rm -rf "$work"
 trap 'rm -rf "$work"' EXIT
 mkdir -p "$work/bin" "$work/Photos 2006"
-cp "$build/bin/velmora" "$build/bin/Velmora.chm" "$work/bin/"
+cp "$build/bin/velmora" "$build/bin/Velmora.html" "$work/bin/"
 
 # A handful of photographs with their own pictures and times.
 colours=(steelblue darkorange seagreen firebrick goldenrod slateblue teal sienna)

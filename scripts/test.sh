@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds Velmora and passes every test, from a fresh machine: installs what is missing, builds
-# the program with its tests, runs them (windows offscreen), then builds the layers without Qt
+# the program with its tests, runs them (windows offscreen), makes the Debian package and checks
+# it (installed, validated, started offscreen: scripts/check-package.sh), then builds the layers without Qt
 # under AddressSanitizer + UndefinedBehaviorSanitizer and under ThreadSanitizer and runs their
 # tests again, and fuzzes the EXIF engine for a minute.
 set -euo pipefail
@@ -21,6 +22,9 @@ cmake -S "$root" -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build build -j"$jobs"
 stage "tests"
 ctest --test-dir build --output-on-failure -j"$jobs"
+
+stage "Debian package: installed, checked by the desktop's validators, started offscreen"
+bash scripts/check-package.sh build
 
 stage "build without Qt under address and undefined-behaviour sanitizers"
 cmake -S "$root" -B build-asan -DCMAKE_BUILD_TYPE=Debug -DVELMORA_GUI=OFF \

@@ -159,6 +159,25 @@ bool ParseInteger(const std::string& text, int* pValue)
     return true;
 }
 
+// A value is stored between double quotes when it begins or ends with a blank (which reading
+// would otherwise trim away) or is itself enclosed in double quotes (which reading takes off).
+// Any other value is stored as it is, as it always was.
+std::string StoredValue(const std::string& value)
+{
+    const bool bBlankAtEnd = !value.empty() && (IsBlank(value.front()) || IsBlank(value.back()));
+    const bool bQuoted = value.size() >= 2 && value.front() == '"' && value.back() == '"';
+    return bBlankAtEnd || bQuoted ? '"' + value + '"' : value;
+}
+
+// The value as it was written: the blanks around it trimmed, then one pair of enclosing double
+// quotes taken off.
+std::string ReadValue(const std::string& stored)
+{
+    if (stored.size() >= 2 && stored.front() == '"' && stored.back() == '"')
+        return stored.substr(1, stored.size() - 2);
+    return stored;
+}
+
 [[noreturn]] void ThrowUnableToWrite(const char* pszPath)
 {
     TX_LOG("TxIniFile::Write: Unable to write to %s", pszPath);
@@ -176,7 +195,7 @@ bool TxIniFile::Find(const std::string& contents, const char* pszSection, const 
     const IniLocation loc = Locate(contents, pszSection ? pszSection : "", pszKey ? pszKey : "");
     if (!loc.bKey)
         return false;
-    *pValue = Trim(contents, loc.valueBegin, loc.valueEnd);
+    *pValue = ReadValue(Trim(contents, loc.valueBegin, loc.valueEnd));
     return true;
 }
 
@@ -219,6 +238,7 @@ void TxIniFile::WriteString(const char* pszSection, const char* pszKey, const ch
         const std::size_t lineEnd = value.find_first_of("\r\n");
         if (lineEnd != std::string::npos)
             value.erase(lineEnd);  // a value is one line
+        value = StoredValue(value);
         const std::string eol = text.find("\r\n") != std::string::npos ? "\r\n" : "\n";
         const IniLocation loc = Locate(text, section.c_str(), key.c_str());
         if (loc.bKey) {

@@ -12,10 +12,12 @@ public:
 
     // An integer in decimal, or hexadecimal with "0x" or "$"; nDefault when missing or invalid.
     int ReadInteger(const char* pszSection, const char* pszKey, int nDefault) const;
-    // The text as stored (no unquoting); pszDefault when the key is missing.
+    // The text as it was written, blanks at its ends included; pszDefault when the key is
+    // missing. A stored value loses the blanks around it and one pair of enclosing double quotes.
     TxString ReadString(const char* pszSection, const char* pszKey, const char* pszDefault) const;
 
-    // Writes one key, keeping the rest of the file. Raises ExNormal "Unable to write to %s"
+    // Writes one key, keeping the rest of the file; a value with a blank at either end (or one
+    // enclosed in double quotes) is stored between double quotes. Raises ExNormal "Unable to write to %s"
     // with the file's path when the file cannot be written.
     void WriteInteger(const char* pszSection, const char* pszKey, int nValue);
     void WriteString(const char* pszSection, const char* pszKey, const char* pszValue);

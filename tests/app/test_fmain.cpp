@@ -328,7 +328,7 @@ public slots:
 
 }  // namespace
 
-TEST_F(FormMainTest, HelpButtonOpensTheHelpFileBesideTheProgram)
+TEST_F(FormMainTest, HelpButtonOpensTheHelpPageBesideTheProgram)
 {
     WriteSettings();
     TFormMain& form = Open();
@@ -336,11 +336,57 @@ TEST_F(FormMainTest, HelpButtonOpensTheHelpFileBesideTheProgram)
     QDesktopServices::setUrlHandler(QStringLiteral("file"), &spy, "Open");
     form.ButtonHelp->click();
     QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
-    const std::string strHelp = std::string(ExecutableFolder().Text()) + "/Velmora.chm";
+    const std::string strHelp = std::string(ExecutableFolder().Text()) + "/Velmora.html";
     ASSERT_EQ(spy.m_urls.size(), 1);
     EXPECT_EQ(spy.m_urls[0], QUrl::fromLocalFile(QString::fromStdString(strHelp)));
     EXPECT_TRUE(std::filesystem::is_regular_file(strHelp)) << "the build puts the help page there";
     EXPECT_TRUE(s_messages.empty());
+}
+
+TEST(HelpFile, TheCzechPageNamesEveryControlAndQuestionAsTheWindowShowsThem)
+{
+    const std::string strPage = TempFolder::Read(std::string(ExecutableFolder().Text()) + "/Velmora.html");
+    EXPECT_NE(strPage.find("<html lang=\"cs\">"), std::string::npos);
+    // Captions, column and unit texts, the chooser's, the questions and the notice.
+    for (int nIndex : {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 17, 18, 19, 23, 25, 26, 27, 28, 33}) {
+        const std::string strText = QString::fromUtf8(UiStrings[nIndex]).trimmed().toStdString();
+        EXPECT_NE(strPage.find(strText), std::string::npos) << "UI string " << nIndex << ": " << strText;
+    }
+    for (const char* pszText : {"DateTimeOriginal", "DateTimeDigitized", "EXIF Info", "velmora-cli set-exif",
+                                "velmora-cli date", "velmora-cli dump", "velmora.ini"})
+        EXPECT_NE(strPage.find(pszText), std::string::npos) << pszText;
+    // The route: time from EXIF first, the shift after it.
+    const std::size_t nRoute = strPage.find("id=\"postup\"");
+    ASSERT_NE(nRoute, std::string::npos);
+    EXPECT_LT(strPage.find(UiStrings[13], nRoute), strPage.find("Potom", nRoute));
+}
+
+TEST(HelpFile, BesideTheProgramElseInstalledBesideItsBinFolder)
+{
+    TempFolder folder;
+    const std::string strBin = folder.File("usr/bin");
+    std::filesystem::create_directories(strBin);
+    std::filesystem::create_directories(folder.File("usr/share/velmora"));
+    EXPECT_STREQ(HelpFileFor(strBin).Text(), (strBin + "/Velmora.html").c_str()) << "neither: the first";
+    const std::string strInstalled = folder.Write("usr/share/velmora/Velmora.html", "<html>");
+    EXPECT_STREQ(HelpFileFor(strBin).Text(), strInstalled.c_str());
+    const std::string strBeside = folder.Write("usr/bin/Velmora.html", "<html>");
+    EXPECT_STREQ(HelpFileFor(strBin).Text(), strBeside.c_str());
+    EXPECT_STREQ(HelpFileFor("/").Text(), "/Velmora.html");
+}
+
+TEST_F(FormMainTest, HelpThatCannotBeOpenedIsReportedInCzech)
+{
+    WriteSettings();
+    TFormMain& form = Open();
+    // Without a desktop (offscreen) nothing can show the page: the window says so.
+    form.ButtonHelp->click();
+    ASSERT_EQ(s_messages.size(), 1u);
+    EXPECT_EQ(s_messages[0].strText, "Nápovědu " + std::string(ExecutableFolder().Text()) +
+                                         "/Velmora.html nelze otevřít: v systému není nastaven žádný "
+                                         "program pro zobrazení stránek HTML.");
+    EXPECT_EQ(s_messages[0].strCaption, "Info");
+    EXPECT_EQ(s_messages[0].buttons, MsgButtons::Ok);
 }
 
 #include "test_fmain.moc"

@@ -7,8 +7,12 @@
 #include <QLabel>
 #include <QLineEdit>
 
+#include <cstdlib>
 #include <fstream>
+#include <optional>
 #include <sstream>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using SettingsTest = FormFixture;
 
@@ -23,6 +27,50 @@ std::vector<std::string> Keys(const std::string& strText)
         keys.push_back(line.substr(0, line.find('=')));
     return keys;
 }
+
+// Sets an environment variable (or removes it, for a null value) for one scope.
+class EnvironmentScope {
+public:
+    EnvironmentScope(const char* pszName, const char* pszValue) : m_strName(pszName)
+    {
+        if (const char* pszOld = std::getenv(pszName))
+            m_old = pszOld;
+        Set(pszValue);
+    }
+    ~EnvironmentScope() { Set(m_old ? m_old->c_str() : nullptr); }
+
+private:
+    void Set(const char* pszValue)
+    {
+        if (pszValue != nullptr)
+            setenv(m_strName.c_str(), pszValue, 1);
+        else
+            unsetenv(m_strName.c_str());
+    }
+    std::string m_strName;
+    std::optional<std::string> m_old;
+};
+
+// While it lives, which folders may be written is answered as for an ordinary user, also when
+// the tests run as root (whom no folder permission stops).
+class OrdinaryUser {
+public:
+    OrdinaryUser() : m_bRoot(geteuid() == 0)
+    {
+        if (m_bRoot) {
+            EXPECT_EQ(setreuid(65534, static_cast<uid_t>(-1)), 0);
+        }
+    }
+    ~OrdinaryUser()
+    {
+        if (m_bRoot) {
+            EXPECT_EQ(setreuid(0, static_cast<uid_t>(-1)), 0);
+        }
+    }
+
+private:
+    bool m_bRoot;
+};
 
 }  // namespace
 
@@ -62,6 +110,7 @@ TEST_F(SettingsTest, StoredValuesAreAppliedAtStartAndWrittenBackAtClose)
 TEST_F(SettingsTest, AMissingFileGivesTheDesignDefaultsAndCloseWritesAllTenKeys)
 {
     TFormMain& form = Open();
+    EXPECT_EQ(form.pos(), QPoint(115, 126));
     EXPECT_EQ(form.size(), QSize(800, 439));
     EXPECT_EQ(form.PanelClient->width(), 265);
     EXPECT_EQ(form.EditMask->text(), QStringLiteral("*.jpg"));
@@ -109,6 +158,75 @@ TEST_F(SettingsTest, SettingsThatCannotBeWrittenAreReportedAndTheWindowStillClos
     EXPECT_EQ(s_messages[1].strCaption, "Tirnavex");
     EXPECT_EQ(s_messages[1].icon, MsgIcon::Error);
     EXPECT_FALSE(form.isVisible());
+}
+
+TEST_F(SettingsTest, AFolderOrPictureFromTheCommandLineIsListedInsteadOfTheStoredFolder)
+{
+    Photo("a.jpg", 2006, 1, 1);
+    Photo("b.jpg", 2006, 1, 2);
+    std::filesystem::create_directory(m_folder.File("Other"));
+    m_folder.Write("Other/c.jpg", "x");
+    WriteSettings();
+    struct Case {
+        std::string strPath;
+        std::string strFolder;
+        QStringList selected;
+    };
+    const Case cases[] = {
+        {m_folder.File("Other"), m_folder.File("Other"), {}},
+        {m_folder.File("Other") + "/", m_folder.File("Other"), {}},
+        {Photos() + "/b.jpg", Photos(), {"b.jpg"}},
+        {m_folder.File("missing"), Photos(), {}},  // gone: the stored folder
+    };
+    for (const Case& c : cases) {
+        m_pForm = std::make_unique<TFormMain>();
+        m_pForm->SetStartPath(c.strPath.c_str());
+        m_pForm->show();
+        EXPECT_STREQ(m_pForm->m_strFolder.Text(), c.strFolder.c_str()) << c.strPath;
+        QStringList selected;
+        for (QTreeWidgetItem* pItem : m_pForm->ListViewFiles->selectedItems())
+            selected << pItem->text(0);
+        EXPECT_EQ(selected, c.selected) << c.strPath;
+        m_pForm.reset();
+    }
+}
+
+TEST(SettingsPath, BesideAWritableProgramFolderElseInTheUserConfigurationFolder)
+{
+    TempFolder folder;
+    std::filesystem::create_directory(folder.File("bin"));
+    const std::string strExe = folder.File("bin/velmora");
+    const std::string strConfig = folder.File("config") + "/velmora/velmora.ini";
+    {
+        EnvironmentScope xdg("XDG_CONFIG_HOME", folder.File("config").c_str());
+        EXPECT_STREQ(SettingsPathFor(strExe).Text(), folder.File("bin/velmora.ini").c_str());
+        EXPECT_STREQ(SettingsPathFor(folder.File("missing/velmora")).Text(), strConfig.c_str());
+        ASSERT_EQ(chmod(folder.File("bin").c_str(), 0555), 0);
+        OrdinaryUser user;
+        EXPECT_STREQ(SettingsPathFor(strExe).Text(), strConfig.c_str()) << "a read-only program folder";
+    }
+    // Without a usable XDG_CONFIG_HOME: .config in the home folder.
+    EnvironmentScope home("HOME", folder.File("home").c_str());
+    const std::string strHomeConfig = folder.File("home") + "/.config/velmora/velmora.ini";
+    for (const char* pszXdg : {static_cast<const char*>(nullptr), "", "relative/config"}) {
+        EnvironmentScope xdg("XDG_CONFIG_HOME", pszXdg);
+        EXPECT_STREQ(SettingsPathFor(folder.File("missing/velmora")).Text(), strHomeConfig.c_str());
+    }
+}
+
+TEST_F(SettingsTest, TheConfigurationFolderIsMadeWhenTheSettingsAreFirstWritten)
+{
+    const std::string strIni = m_folder.File("config") + "/velmora/velmora.ini";
+    TFormMain::SetSettingsPath(strIni.c_str());
+    TFormMain& form = Open();
+    form.EditMask->setText(" *.jpg ");
+    EXPECT_TRUE(form.close());
+    EXPECT_TRUE(s_messages.empty());
+    EXPECT_EQ(std::filesystem::status(m_folder.File("config") + "/velmora").permissions(),
+              std::filesystem::perms::owner_all);
+    m_pForm.reset();
+    TFormMain& second = Open();
+    EXPECT_EQ(second.EditMask->text(), QStringLiteral(" *.jpg ")) << "blanks kept";
 }
 
 TEST(SettingsPath, IsTheProgramPathWithIniInPlaceOfItsExtension)

@@ -149,6 +149,54 @@ TEST_F(ShiftTest, AHeldButtonRepeatsAfterThreeSkippedTicks)
     EXPECT_EQ(form.m_pHeldButton, nullptr);
 }
 
+TEST_F(ShiftTest, TheRepeatStopsWhenTheMouseCanNoLongerReleaseTheButton)
+{
+    Photo("a.jpg", 2006, 6, 15, 10, 0, 0);
+    WriteSettings();
+    TFormMain& form = Open();
+    const COneFile& a = *TFormMain::FileOfRow(Row("a.jpg"));
+    Select({"a.jpg"});
+
+    // The close question comes up while a button is held; the ticks while it shows and after
+    // "Storno" step nothing.
+    g_pfnMessageBoxHook = nullptr;
+    form.m_bChanged = true;
+    QTest::mousePress(form.BitBtnMinuteUp, Qt::RightButton);
+    bool bSawBox = false;
+    QTimer::singleShot(0, [&] {
+        for (int i = 0; i < 6; ++i)
+            form.TimerAutorepeatTimer();
+        auto* pBox = QApplication::activeModalWidget();
+        bSawBox = pBox != nullptr;
+        for (QPushButton* pButton : pBox ? pBox->findChildren<QPushButton*>() : QList<QPushButton*>{})
+            if (pButton->text() == QStringLiteral("Storno"))
+                pButton->click();
+    });
+    EXPECT_FALSE(form.close());
+    EXPECT_TRUE(bSawBox);
+    for (int i = 0; i < 6; ++i)
+        form.TimerAutorepeatTimer();
+    EXPECT_EQ(form.m_pHeldButton, nullptr);
+    EXPECT_FALSE(form.TimerAutorepeat->isActive());
+    EXPECT_TRUE(a.m_ftNew == a.m_ftOriginal);
+
+    // The window loses the mouse to another one.
+    QTest::mousePress(form.BitBtnHourUp, Qt::RightButton);
+    QEvent deactivate(QEvent::WindowDeactivate);
+    QCoreApplication::sendEvent(&form, &deactivate);
+    EXPECT_EQ(form.m_pHeldButton, nullptr);
+
+    // The held button is disabled (the selection went): it would never see its release.
+    QTest::mousePress(form.BitBtnHourUp, Qt::RightButton);
+    form.ListViewFiles->clearSelection();
+    EXPECT_FALSE(form.BitBtnHourUp->isEnabled());
+    EXPECT_EQ(form.m_pHeldButton, nullptr);
+    Select({"a.jpg"});
+    for (int i = 0; i < 6; ++i)
+        form.TimerAutorepeatTimer();
+    EXPECT_TRUE(a.m_ftNew == a.m_ftOriginal);
+}
+
 TEST_F(ShiftTest, TheButtonsWorkFromTheKeyboardAndAClickLeavesTheFocusInTheList)
 {
     Photo("a.jpg", 2006, 6, 15, 10, 0, 0);

@@ -135,8 +135,8 @@ TEST(FileTimeText, FollowsTheLocaleWithA24HourClock)
     EXPECT_EQ(Text(At(2006, 12, 6, 21, 5, 7)), "12/06/2006  21:05:07");
     std::setlocale(LC_ALL, "C");
 
-    EXPECT_EQ(Text(ft, 20), "12/24/06  17:05:09");  // 18 characters and the terminator fit
-    EXPECT_EQ(Text(ft, 18), "");                     // one short: nothing
+    EXPECT_EQ(Text(ft, 21), "12/24/2006  17:05:09");  // 20 characters and the terminator fit
+    EXPECT_EQ(Text(ft, 20), "");                       // one short: nothing
     EXPECT_EQ(Text(FILETIME{0, 0x80000000u}), "");   // negative: not a time
     char szNone[1] = {'x'};
     FileTimeToText(ft, szNone, 0);  // no room at all: untouched

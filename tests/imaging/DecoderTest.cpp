@@ -3,6 +3,7 @@
 
 #include "imaging/ImageDecoder.h"
 #include "platform/winmem.h"
+#include "platform/winreadfile.h"
 
 #include <gtest/gtest.h>
 
@@ -221,24 +222,45 @@ TEST(PreviewDecoder, HugePicturesAreScaledOrRefusedWithoutLargeAllocations)
     EXPECT_EQ(dwCount, 0u);
 }
 
+namespace {
+
+int g_nReads = 0;
+
+bool CountingReader(const char* pszPath, std::size_t cbLimit, std::vector<std::uint8_t>* pData,
+                    std::uint64_t* pqwFileSize)
+{
+    ++g_nReads;
+    return ReadFileHead(pszPath, cbLimit, pData, pqwFileSize);
+}
+
+}  // namespace
+
 TEST(PreviewDecoder, FileChangedBetweenTheTwoCallsNeverOverrunsTheBlock)
 {
     ScratchFolder folder;
     const std::string strPath = folder.Write("x.jpg", EncodeJpeg(SolidPicture(16, 16, kRed), JpegKind::Colour444));
+    SetPreviewFileReader(CountingReader);
+    g_nReads = 0;
     DWORD dwCount = 0;
     DecodePreviewImage(nullptr, nullptr, strPath.c_str(), &dwCount);
     ASSERT_EQ(dwCount, 16u * 16u * 4u);
+    EXPECT_EQ(g_nReads, 1) << "a small file is read whole at once";
 
-    // The file grows to a larger picture before the decode: the block of the old size is too
-    // small, so nothing is written and the header says 0 x 0.
+    // The file grows to a larger picture before the decode: the decode reads nothing and shows
+    // the picture the size query read, which fits the block of its size.
     folder.Write("x.jpg", EncodeJpeg(SolidPicture(64, 64, kGreen), JpegKind::Colour444));
     GlobalBlock header(1064), bits(dwCount);
-    BITMAPINFOHEADER before{};
-    before.biWidth = 16;
-    before.biHeight = -16;
-    std::memcpy(header.p, &before, sizeof before);
-    EXPECT_EQ(DecodePreviewImage(header.p, bits.p, strPath.c_str(), nullptr), 0);
+    EXPECT_EQ(DecodePreviewImage(header.p, bits.p, strPath.c_str(), nullptr), 1);
+    EXPECT_EQ(g_nReads, 1);
     BITMAPINFOHEADER after{};
+    std::memcpy(&after, header.p, sizeof after);
+    EXPECT_EQ(after.biWidth, 16);
+
+    // A decode without its size query reads the file as it is now: the larger picture does not
+    // fit the block, so nothing is written and the header says 0 x 0.
+    std::memset(bits.p, 0, dwCount);
+    EXPECT_EQ(DecodePreviewImage(header.p, bits.p, strPath.c_str(), nullptr), 0);
+    EXPECT_EQ(g_nReads, 2);
     std::memcpy(&after, header.p, sizeof after);
     EXPECT_EQ(after.biWidth, 0);
     EXPECT_EQ(after.biHeight, 0);
@@ -249,6 +271,7 @@ TEST(PreviewDecoder, FileChangedBetweenTheTwoCallsNeverOverrunsTheBlock)
     EXPECT_EQ(DecodePreviewImage(header.p, bigBits.p, strPath.c_str(), nullptr), 1);
     std::memcpy(&after, header.p, sizeof after);
     EXPECT_EQ(after.biWidth, 64);
+    SetPreviewFileReader(nullptr);
 }
 
 // Restores the decoder's own choice of threads when a test ends.

@@ -74,15 +74,37 @@ TEST(LocaleTexts, TwelveHourLocalesAreForcedToTwentyFourHours)
     EXPECT_EQ(TimeText(st), "17:05:09");
 }
 
+TEST(LocaleTexts, YearsHaveFourDigitsInEveryLocaleInItsOwnOrder)
+{
+    struct Case {
+        const char* pszLocale;
+        WORD wYear;
+        const char* pszDate;
+    };
+    const Case cases[] = {
+        {"C", 2026, "12/24/2026"},           {"C", 1926, "12/24/1926"},
+        {"C.UTF-8", 2006, "12/24/2006"},     {"en_GB.UTF-8", 1926, "24/12/1926"},
+        {"en_GB.UTF-8", 2026, "24/12/2026"}, {"cs_CZ.UTF-8", 1926, "24.12.1926"},
+        {"de_DE.UTF-8", 2026, "24.12.2026"}, {"hu_HU.UTF-8", 2026, "2026-12-24"},
+    };
+    for (const Case& c : cases) {
+        LocaleScope scope(c.pszLocale);
+        ASSERT_TRUE(scope.Ok()) << c.pszLocale;
+        SYSTEMTIME st = ChristmasEvening();
+        st.wYear = c.wYear;
+        EXPECT_EQ(DateText(st), c.pszDate) << c.pszLocale;
+    }
+}
+
 TEST(LocaleTexts, TooSmallBufferGivesEmptyText)
 {
     LocaleScope scope("C");
     const SYSTEMTIME st = ChristmasEvening();
     char sz[16] = "xxxxxxx";
-    EXPECT_FALSE(GetShortDateText(st, sz, 8));  // "12/24/06" needs 9
+    EXPECT_FALSE(GetShortDateText(st, sz, 10));  // "12/24/2006" needs 11
     EXPECT_STREQ(sz, "");
-    EXPECT_TRUE(GetShortDateText(st, sz, 9));
-    EXPECT_STREQ(sz, "12/24/06");
+    EXPECT_TRUE(GetShortDateText(st, sz, 11));
+    EXPECT_STREQ(sz, "12/24/2006");
     EXPECT_FALSE(GetTime24Text(st, sz, 0));
 }
 

@@ -5,11 +5,13 @@
 #include "app/Upreview.h"
 #include "imaging/ImageDecoder.h"
 #include "platform/winmem.h"
+#include "platform/winreadfile.h"
 
 #include <gtest/gtest.h>
 
 #include <chrono>
 #include <condition_variable>
+#include <future>
 #include <cstring>
 #include <string>
 #include <thread>
@@ -333,4 +335,46 @@ TEST_F(PreviewWorkerTest, RealDecoderThroughTheWorker)
     EXPECT_EQ(pHeader->biWidth, 20);
     EXPECT_EQ(pHeader->biHeight, -40);
     EXPECT_EQ(GlobalSize(pImageBits), 20u * 40u * 4u);
+}
+
+namespace {
+
+// Every read of a file, and whether the image lock was free while it ran: the helper thread
+// tries the lock as the window's paint would.
+std::vector<bool> g_readsWithLockFree;
+
+bool LockWatchingReader(const char* pszPath, std::size_t cbLimit, std::vector<std::uint8_t>* pData,
+                        std::uint64_t* pqwFileSize)
+{
+    const bool bFree = std::async(std::launch::async, [] {
+                           if (!hImageMutex.try_lock())
+                               return false;
+                           hImageMutex.unlock();
+                           return true;
+                       }).get();
+    g_readsWithLockFree.push_back(bFree);
+    return ReadFileHead(pszPath, cbLimit, pData, pqwFileSize);
+}
+
+}  // namespace
+
+TEST_F(PreviewWorkerTest, TheFileIsReadBeforeTheImageLockIsTaken)
+{
+    ScratchFolder folder;
+    // Larger than the first look at a file, so that it is read in two steps.
+    const Bytes jpeg = EncodeJpeg(PhotoLikePicture(1600, 1200, 60), JpegKind::Colour444);
+    ASSERT_GT(jpeg.size(), 256u * 1024u);
+    const std::string strPath = folder.Write("big.jpg", jpeg);
+    g_pfnPreviewDecoder = DecodePreviewImage;
+    SetPreviewFileReader(LockWatchingReader);
+    g_readsWithLockFree.clear();
+    StartPreviewWorker();
+    PostPreviewRequest(strPath.c_str());
+    ASSERT_TRUE(fake.WaitFor([&] { return fake.nPosts == 1; }));
+    StopPreviewWorker();
+    SetPreviewFileReader(nullptr);
+    EXPECT_GT(static_cast<const BITMAPINFOHEADER*>(pImageHeader)->biWidth, 0);
+    ASSERT_FALSE(g_readsWithLockFree.empty());
+    for (bool bFree : g_readsWithLockFree)
+        EXPECT_TRUE(bFree) << "a read while the image lock was held";
 }

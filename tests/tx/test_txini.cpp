@@ -34,6 +34,29 @@ TEST(TxIniFile, FirstWriteCreatesAndKeysAreRewrittenInPlace)
     EXPECT_EQ(ini.ReadString("Evil", "x", "none").Equals("none"), true);
 }
 
+TEST(TxIniFile, TextsComeBackWithTheirBlanksAndOldFilesReadAsBefore)
+{
+    TempFolder folder;
+    const std::string path = folder.File("velmora.ini");
+    TxIniFile ini(path.c_str());
+    const char* const values[] = {" Fotky", "Fotky ", "  /a b  ", "\t*.jpg", "\"quoted\"", "\" x \"",
+                                  "\"", "\"open", "close\"", "a \"b\" c", "", " ", "plain"};
+    for (const char* pszValue : values) {
+        ini.WriteString("Settings", "Folder", pszValue);
+        EXPECT_STREQ(ini.ReadString("Settings", "Folder", "-").Text(), pszValue) << TempFolder::Read(path);
+    }
+    ini.WriteString("Settings", "Mask", " *.jpg");
+    ini.WriteString("Settings", "Folder", "/home/anna/Fotky 2006");
+    EXPECT_EQ(TempFolder::Read(path), "[Settings]\nFolder=/home/anna/Fotky 2006\nMask=\" *.jpg\"\n")
+        << "quotes only where they are needed";
+
+    // A file written before: blanks around a value are trimmed, inner quotes kept.
+    const std::string old = folder.Write("old.ini", "[Settings]\nMask =  *.jpg \r\nFolder=/a \"b\"\n");
+    TxIniFile oldIni(old.c_str());
+    EXPECT_STREQ(oldIni.ReadString("Settings", "Mask", "").Text(), "*.jpg");
+    EXPECT_STREQ(oldIni.ReadString("Settings", "Folder", "").Text(), "/a \"b\"");
+}
+
 TEST(TxIniFile, ForeignFilesKeepTheirShape)
 {
     TempFolder folder;
