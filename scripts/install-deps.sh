@@ -13,7 +13,7 @@ packages=(
   clang libclang-rt-dev
   locales-all tzdata
   xvfb xauth x11-apps imagemagick xdotool
-  libimage-exiftool-perl exiv2
+  libimage-exiftool-perl exiv2 jhead
   fonts-dejavu-core
   librsvg2-bin dpkg-dev desktop-file-utils appstream man-db
 )
