@@ -172,3 +172,37 @@ TEST(ExifCopies, FilesThatCannotBeRewrittenSafelyKeepTheirBytesAndTime)
     EXPECT_EQ(after.st_mtim.tv_sec, before.st_mtim.tv_sec);
     EXPECT_EQ(after.st_mtim.tv_nsec, before.st_mtim.tv_nsec);
 }
+
+// Real cameras that repeat DateTime in the thumbnail's IFD: after the write, exiftool reads the
+// new time in every copy, and only date texts changed.
+TEST(ExifCopies, RealCameraFilesGetEveryCopy)
+{
+    if (std::system("command -v exiftool >/dev/null 2>&1") != 0)
+        GTEST_SKIP() << "exiftool is not installed";
+    ScratchDir dir;
+    for (const char* pszName : {"Sony_DigitalMavica.jpg", "Sony_Cybershot_4_.jpg"}) {
+        SCOPED_TRACE(pszName);
+        const Bytes file = ReadAll(std::string(VELMORA_EXIF_DATA "/") + pszName);
+        const std::string path = dir.Write(pszName, file);
+        const ExifWriteReport report = WriteAll(path);
+        EXPECT_TRUE(report.AllWritten());
+        EXPECT_EQ(report.CopiesWith(0, ExifWriteResult::Written), 2);  // IFD0 and IFD1
+        const std::string command = "exiftool -q -s3 -IFD0:ModifyDate -IFD1:ModifyDate -DateTimeOriginal -CreateDate '" + path + "'";
+        FILE* pipe = popen(command.c_str(), "r");
+        ASSERT_NE(pipe, nullptr);
+        char line[256];
+        int nLines = 0;
+        while (std::fgets(line, sizeof(line), pipe)) {
+            EXPECT_EQ(std::string(line), kNew + "\n");
+            ++nLines;
+        }
+        pclose(pipe);
+        EXPECT_EQ(nLines, 4);
+        const Bytes after = ReadAll(path);
+        ASSERT_EQ(after.size(), file.size());
+        std::size_t nChanged = 0;
+        for (std::size_t i = 0; i < file.size(); ++i)
+            nChanged += after[i] != file[i] ? 1 : 0;
+        EXPECT_LE(nChanged, 4u * 19u);
+    }
+}
