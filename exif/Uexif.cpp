@@ -197,17 +197,16 @@ void CExif::WalkBlock(WalkMode mode, int nSegment)
 // it leads to, or a copy of a date tag.
 void CExif::NoteEntry()
 {
+    const int nSlot = exif::FindSlot(m_dwTag);
+    const int nDate = nSlot < 0 ? -1 : exif::DateOfSlot(nSlot);
     const std::uint64_t qwSize = std::uint64_t(m_dwCount) * exif::TypeSize(m_dwType);
     const DWORD dwData = exif::BlockPosOf(m_dwValue);
     if (qwSize > 4 && dwData < m_dwExifSize) {
-        const int nDate = exif::DateOfSlot(exif::FindSlot(m_dwTag));
         const DWORD dwLen = DWORD(std::min<std::uint64_t>(qwSize, m_dwExifSize - dwData));
         m_ranges.push_back(ReadRange{dwData, dwLen, m_dwEntryPos, nDate});
     }
     if (m_dwTag == 0x8769)  // ExifOffset
         m_exifIfds.emplace_back(dwData, m_bMainIfd);
-    const int nSlot = exif::FindSlot(m_dwTag);
-    const int nDate = nSlot < 0 ? -1 : exif::DateOfSlot(nSlot);
     if (nDate >= 0)
         NoteDateCopy(nDate);
 }
