@@ -63,7 +63,8 @@ struct FindData {
     std::string cFileName;
 };
 
-// opendir/readdir over one folder, the mask matched with fnmatch(FNM_CASEFOLD); "." and ".."
+// opendir/readdir over one folder, the mask matched as MatchesFileMask (winmask.h) does: one
+// pattern or several separated by ";", each with fnmatch(FNM_CASEFOLD); "." and ".."
 // are reported like other entries. The entries come in name order, A-Z compared without regard
 // to case, as the usual Windows file system returns them (readdir's own order looks random to
 // a person); each is described when it is reached. Not copyable.

@@ -1,13 +1,13 @@
-// Folder enumeration with a case-insensitive mask.
+// Folder enumeration with a case-insensitive mask of one or more patterns.
 #include "winfile.h"
 
+#include "winmask.h"
 #include "wintime.h"
 
 #include <algorithm>
 #include <cerrno>
 #include <dirent.h>
 #include <fcntl.h>
-#include <fnmatch.h>
 #include <sys/stat.h>
 
 namespace {
@@ -71,8 +71,9 @@ bool FolderSearch::First(const char* pszFolder, const char* pszMask, FindData* p
     if (pDir == nullptr)
         return false;
     m_pDir = pDir;
+    const std::vector<std::string> patterns = SplitFileMask(m_strMask.c_str());
     while (const dirent* pEntry = readdir(pDir)) {
-        if (fnmatch(m_strMask.c_str(), pEntry->d_name, FNM_CASEFOLD) == 0)
+        if (MatchesFileMask(patterns, pEntry->d_name))
             m_names.emplace_back(pEntry->d_name);
     }
     std::sort(m_names.begin(), m_names.end(), NameBefore);

@@ -1,6 +1,7 @@
 // Folder enumeration: case-insensitive masks, dot entries, attributes and sizes.
 #include "TempFolder.h"
 #include "platform/winfile.h"
+#include "platform/winmask.h"
 
 #include <algorithm>
 #include <filesystem>
@@ -50,6 +51,47 @@ TEST(FolderSearch, MasksMatchWithoutRegardToCase)
     EXPECT_EQ(Search(base, "?.PNG").size(), 1u);
     EXPECT_TRUE(Search(base, "*.gif").empty());
     EXPECT_TRUE(Search(base, "").empty());
+}
+
+TEST(FileMask, SplitsAtSemicolonsTrimsBlanksAndDropsEmptyPatterns)
+{
+    using Patterns = std::vector<std::string>;
+    const struct {
+        const char* pszMask;
+        Patterns expected;
+    } cases[] = {
+        {"*.jpg", {"*.jpg"}},
+        {"*.jpg;*.cr2;*.heic;*.mov", {"*.jpg", "*.cr2", "*.heic", "*.mov"}},
+        {" *.jpg ;\t*.png\t; ", {"*.jpg", "*.png"}},
+        {";;*.jpg;;", {"*.jpg"}},
+        {"IMG 0001.jpg; a b.png", {"IMG 0001.jpg", "a b.png"}},  // blanks inside a pattern stay
+        {"", {}},
+        {" ; ;", {}},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(SplitFileMask(c.pszMask), c.expected) << "mask \"" << c.pszMask << "\"";
+    EXPECT_TRUE(SplitFileMask(nullptr).empty());
+}
+
+TEST(FolderSearch, EachPatternOfAMaskMatchesAsAMaskOfItsOwn)
+{
+    TempFolder folder;
+    for (const char* pszName : {"a.jpg", "B.CR2", "c.heic", "d.mov", "e.png", "f.jpg.txt"})
+        folder.Write(pszName, "");
+    const std::string base = folder.Path() + "/";
+    const auto found = Search(base, "*.jpg; *.cr2 ;*.HEIC;;*.mov;");
+    std::vector<std::string> names;
+    for (const auto& entry : found)
+        names.push_back(entry.first);
+    EXPECT_EQ(names, (std::vector<std::string>{"B.CR2", "a.jpg", "c.heic", "d.mov"}));
+    // A name matching two patterns is reported once.
+    FolderSearch search;
+    FindData data;
+    int nReported = 0;
+    for (bool b = search.First(base.c_str(), "*.jpg;a.*", &data); b; b = search.Next(&data))
+        ++nReported;
+    EXPECT_EQ(nReported, 1);
+    EXPECT_TRUE(Search(base, " ; ").empty());
 }
 
 TEST(FolderSearch, MissingLongAndClosedSearches)
