@@ -2,6 +2,8 @@
 
 #include "JpegLayout.h"
 #include "Orientation.h"
+#include "PictureFormat.h"
+#include "RasterPicture.h"
 #include "RestartStripes.h"
 #include "ScaleRule.h"
 
@@ -32,6 +34,8 @@ constexpr int kFlags = TJFLAG_FASTDCT | TJFLAG_FASTUPSAMPLE | TJFLAG_LIMITSCANS;
 constexpr unsigned kDecoderMaxThreads = 8;
 
 struct DecodePlan {
+    const RasterCodec* pRaster = nullptr;  // null for a JPEG picture
+    RasterPlan raster;
     JpegLayout layout;
     ScaledSize scaled{};  // the picture as the library decodes it (stored orientation)
     int nOutWidth = 0;    // the upright picture
@@ -46,7 +50,7 @@ struct TjHandleCloser {
 };
 using TjHandle = std::unique_ptr<void, TjHandleCloser>;
 
-PlanResult PlanDecode(const std::vector<std::uint8_t>& data, DecodePlan* pPlan)
+PlanResult PlanJpeg(const std::vector<std::uint8_t>& data, DecodePlan* pPlan)
 {
     JpegLayout& layout = pPlan->layout;
     if (!ReadJpegLayout(data.data(), data.size(), &layout))
@@ -70,6 +74,37 @@ PlanResult PlanDecode(const std::vector<std::uint8_t>& data, DecodePlan* pPlan)
     if (qwPixels == 0 || qwPixels > kDecoderMaxPixels)
         return PlanResult::Refused;
     pPlan->cbPixels = qwPixels * 4;
+    return PlanResult::Ok;
+}
+
+const RasterCodec* RasterCodecFor(PictureFormat format)
+{
+    switch (format) {
+    case PictureFormat::Png: return &PngCodec();
+    case PictureFormat::WebP: return &WebpCodec();
+    case PictureFormat::Heif: return &HeifCodec();
+    default: return nullptr;
+    }
+}
+
+// The bytes to decode: a JPEG file (the file itself or the picture it embeds) or a picture
+// of one of the raster formats.
+struct PictureBytes {
+    PictureFormat format = PictureFormat::Jpeg;
+    std::vector<std::uint8_t> data;
+};
+
+PlanResult PlanDecode(const PictureBytes& picture, DecodePlan* pPlan)
+{
+    pPlan->pRaster = RasterCodecFor(picture.format);
+    if (pPlan->pRaster == nullptr)
+        return PlanJpeg(picture.data, pPlan);
+    RasterPlan& raster = pPlan->raster;
+    if (!PlanRaster(*pPlan->pRaster, picture.data.data(), picture.data.size(), &raster))
+        return PlanResult::Refused;
+    pPlan->nOutWidth = raster.nOutWidth;
+    pPlan->nOutHeight = raster.nOutHeight;
+    pPlan->cbPixels = std::uint64_t(raster.nOutWidth) * std::uint64_t(raster.nOutHeight) * 4;
     return PlanResult::Ok;
 }
 
@@ -164,7 +199,7 @@ bool Decompress(const std::vector<std::uint8_t>& data, const DecodePlan& plan, i
                            nPixelFormat, pTarget, plan.scaled.nWidth * 4);
 }
 
-bool DecodeInto(const std::vector<std::uint8_t>& data, const DecodePlan& plan, void* pBits)
+bool DecodeJpegInto(const std::vector<std::uint8_t>& data, const DecodePlan& plan, void* pBits)
 {
     const bool bCmyk = plan.layout.nComponents == 4;
     const int nOrientation = plan.layout.nOrientation;
@@ -185,25 +220,58 @@ bool DecodeInto(const std::vector<std::uint8_t>& data, const DecodePlan& plan, v
     return true;
 }
 
+bool DecodeInto(const PictureBytes& picture, const DecodePlan& plan, void* pBits)
+{
+    if (plan.pRaster == nullptr)
+        return DecodeJpegInto(picture.data, plan, pBits);
+    return DecodeRaster(*plan.pRaster, picture.data.data(), picture.data.size(), plan.raster,
+                        static_cast<std::uint32_t*>(pBits));
+}
+
 // The file the last size query of this thread read, kept for the decode of the same path that
 // follows it: the preview worker makes that decode while it holds the image lock, so the decode
 // must not wait on a slow disk or network folder, and it shows exactly the picture the query
 // measured even when the file changes in between.
 struct QueriedFile {
     std::string strPath;
-    std::vector<std::uint8_t> data;
+    PictureBytes picture;
 };
 thread_local QueriedFile t_queried;
 
 std::atomic<PreviewFileReader> g_pfnReader{ReadFileHead};
+std::atomic<EmbeddedJpegLocator> g_pfnLocator{nullptr};
 
-// The whole file. Its head is read first, so that a file too large to be decoded is refused
-// without reading all of it.
-bool ReadForDecode(const char* pszPath, std::vector<std::uint8_t>* pData)
+// The JPEG picture a file of another kind embeds, where the locator finds one: only that
+// stretch of the file is read.
+bool ReadEmbeddedJpeg(const char* pszPath, std::vector<std::uint8_t>* pData)
+{
+    pData->clear();
+    const EmbeddedJpegLocator pfnLocate = g_pfnLocator.load();
+    std::uint64_t qwOffset = 0, qwLength = 0, qwFileSize = 0;
+    if (pfnLocate == nullptr || !pfnLocate(pszPath, &qwOffset, &qwLength) || qwLength == 0 ||
+        qwLength > kDecoderMaxFileBytes)
+        return false;
+    return ReadFileRange(pszPath, qwOffset, static_cast<std::size_t>(qwLength), pData, &qwFileSize) &&
+           pData->size() == qwLength &&
+           SniffPictureFormat(pData->data(), pData->size()) == PictureFormat::Jpeg;
+}
+
+// The bytes to decode. A file of a format the decoder reads is read whole; its head is read
+// first, so that a file too large to be decoded is refused without reading all of it, and so
+// that a file of any other kind is told apart and only its embedded picture is read.
+bool ReadForDecode(const char* pszPath, PictureBytes* pPicture)
 {
     const PreviewFileReader pfnRead = g_pfnReader.load();
+    std::vector<std::uint8_t>* pData = &pPicture->data;
     std::uint64_t qwFileSize = 0;
-    if (!pfnRead(pszPath, kHeadBytes, pData, &qwFileSize) || qwFileSize > kDecoderMaxFileBytes)
+    if (!pfnRead(pszPath, kHeadBytes, pData, &qwFileSize))
+        return false;
+    pPicture->format = SniffPictureFormat(pData->data(), pData->size());
+    if (pPicture->format == PictureFormat::Other) {
+        pPicture->format = PictureFormat::Jpeg;
+        return ReadEmbeddedJpeg(pszPath, pData);
+    }
+    if (qwFileSize > kDecoderMaxFileBytes)
         return false;
     if (pData->size() >= qwFileSize)
         return true;
@@ -214,27 +282,27 @@ int QuerySize(const char* pszPath, DWORD* pdwCount)
 {
     *pdwCount = 0;
     t_queried.strPath.clear();
-    t_queried.data.clear();
-    std::vector<std::uint8_t> data;
+    t_queried.picture.data.clear();
+    PictureBytes picture;
     DecodePlan plan;
-    if (!ReadForDecode(pszPath, &data) || PlanDecode(data, &plan) != PlanResult::Ok)
+    if (!ReadForDecode(pszPath, &picture) || PlanDecode(picture, &plan) != PlanResult::Ok)
         return 0;
     *pdwCount = static_cast<DWORD>(plan.cbPixels);
     t_queried.strPath = pszPath;
-    t_queried.data = std::move(data);
+    t_queried.picture = std::move(picture);
     return 1;
 }
 
 // The bytes of the file to decode: those of the size query just made for it, else read now.
-bool TakeFileForDecode(const char* pszPath, std::vector<std::uint8_t>* pData)
+bool TakeFileForDecode(const char* pszPath, PictureBytes* pPicture)
 {
     if (!t_queried.strPath.empty() && t_queried.strPath == pszPath) {
-        *pData = std::move(t_queried.data);
+        *pPicture = std::move(t_queried.picture);
         t_queried.strPath.clear();
-        t_queried.data = std::vector<std::uint8_t>();
+        t_queried.picture = PictureBytes();
         return true;
     }
-    return ReadForDecode(pszPath, pData);
+    return ReadForDecode(pszPath, pPicture);
 }
 
 int Decode(void* pHeader, void* pBits, const char* pszPath)
@@ -244,11 +312,11 @@ int Decode(void* pHeader, void* pBits, const char* pszPath)
     header.biSize = sizeof header;
     std::memcpy(pHeader, &header, sizeof header);
 
-    std::vector<std::uint8_t> data;
+    PictureBytes picture;
     DecodePlan plan;
-    if (pBits == nullptr || !TakeFileForDecode(pszPath, &data) ||
-        PlanDecode(data, &plan) != PlanResult::Ok || GlobalSize(pBits) < plan.cbPixels ||
-        !DecodeInto(data, plan, pBits))
+    if (pBits == nullptr || !TakeFileForDecode(pszPath, &picture) ||
+        PlanDecode(picture, &plan) != PlanResult::Ok || GlobalSize(pBits) < plan.cbPixels ||
+        !DecodeInto(picture, plan, pBits))
         return 0;
 
     header.biWidth = plan.nOutWidth;
@@ -266,6 +334,11 @@ int Decode(void* pHeader, void* pBits, const char* pszPath)
 void SetPreviewFileReader(PreviewFileReader pfnReader)
 {
     g_pfnReader = pfnReader != nullptr ? pfnReader : ReadFileHead;
+}
+
+void SetEmbeddedJpegLocator(EmbeddedJpegLocator pfnLocator)
+{
+    g_pfnLocator = pfnLocator;
 }
 
 void SetPreviewDecoderThreads(int nThreads)
