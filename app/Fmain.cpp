@@ -2,6 +2,8 @@
 // the enabled controls, the image-ready message, the help button and the orderly shutdown.
 #include "Fmain.h"
 
+#include "../exif/Uexif_preview.h"
+#include "../imaging/ImageDecoder.h"
 #include "../platform/winfile.h"
 #include "../platform/winmem.h"
 #include "Ulang.h"
@@ -126,6 +128,7 @@ void TFormMain::FormShow()
     ApplyStartFolder();
     ScanFolder();
     RequestPreview();
+    SetEmbeddedJpegLocator(ExifFindEmbeddedJpeg);  // raw files and videos show their JPEG
     StartPreviewWorker();
     SelectStartFile();  // once the worker runs, so that its preview is not dropped
     UpdateControls();

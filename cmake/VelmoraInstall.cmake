@@ -21,9 +21,12 @@ set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)  # velmora_VERSION_ARCH.deb
 set(CPACK_DEBIAN_PACKAGE_SECTION graphics)
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "${VELMORA_HOMEPAGE}")
-# The libraries the programs link come from dpkg-shlibdeps; the window also needs the toolkit's
-# display plugins, and the help button a program that opens web pages.
+# The libraries the programs link (libturbojpeg, libpng, libwebp, libheif among them) come from
+# dpkg-shlibdeps; the window also needs the toolkit's display plugins, the preview of HEIC and
+# AVIF pictures libheif's HEVC and AV1 decoders (separate plugin packages from libheif 1.16 on,
+# built into libheif1 before), and the help button a program that opens web pages.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins")
+set(CPACK_DEBIAN_PACKAGE_DEPENDS
+    "qt6-qpa-plugins, libheif-plugin-libde265 | libheif1 (<< 1.16), libheif-plugin-dav1d | libheif-plugin-aomdec | libheif1 (<< 1.16)")
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "xdg-utils")
 include(CPack)

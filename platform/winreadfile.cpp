@@ -8,6 +8,12 @@
 bool ReadFileHead(const char* pszPath, std::size_t cbLimit, std::vector<std::uint8_t>* pData,
                   std::uint64_t* pqwFileSize)
 {
+    return ReadFileRange(pszPath, 0, cbLimit, pData, pqwFileSize);
+}
+
+bool ReadFileRange(const char* pszPath, std::uint64_t qwOffset, std::size_t cbLength,
+                   std::vector<std::uint8_t>* pData, std::uint64_t* pqwFileSize)
+{
     pData->clear();
     *pqwFileSize = 0;
     if (pszPath == nullptr) {
@@ -32,12 +38,13 @@ bool ReadFileHead(const char* pszPath, std::size_t cbLimit, std::vector<std::uin
         return false;
     }
     *pqwFileSize = static_cast<std::uint64_t>(st.st_size);
-    const std::size_t cbWanted =
-        *pqwFileSize < cbLimit ? static_cast<std::size_t>(*pqwFileSize) : cbLimit;
+    const std::uint64_t qwLeft = qwOffset < *pqwFileSize ? *pqwFileSize - qwOffset : 0;
+    const std::size_t cbWanted = qwLeft < cbLength ? static_cast<std::size_t>(qwLeft) : cbLength;
     pData->resize(cbWanted);
     std::size_t cbDone = 0;
     while (cbDone < cbWanted) {
-        const ssize_t cbRead = read(hFile, pData->data() + cbDone, cbWanted - cbDone);
+        const ssize_t cbRead = pread(hFile, pData->data() + cbDone, cbWanted - cbDone,
+                                     static_cast<off_t>(qwOffset + cbDone));
         if (cbRead < 0 && errno == EINTR)
             continue;
         if (cbRead < 0) {

@@ -18,6 +18,10 @@ deb=$(realpath "${debs[0]}")
 [ -f "$deb" ] || fail "no package was made"
 echo "package: $deb"
 dpkg-deb --field "$deb" Package Version Depends
+depends=$(dpkg-deb --field "$deb" Depends)
+for library in libturbojpeg libpng16 libwebp libheif; do
+  grep -q "$library" <<<"$depends" || fail "its dependencies do not name $library (the preview decoder)"
+done
 
 work=$(mktemp -d)
 pids=()

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian packages Velmora needs to build, test, package and run, when any is missing
-# (the icon's bitmaps are drawn with rsvg-convert; the package is made with dpkg-shlibdeps and
+# (the icon's bitmaps are drawn with rsvg-convert; the preview's tests make HEIC and AVIF files
+# with heif-enc; the package is made with dpkg-shlibdeps and
 # checked with desktop-file-validate, appstreamcli and man).
 # Safe to run again: it does nothing when everything is present.
 set -euo pipefail
@@ -8,11 +9,11 @@ set -euo pipefail
 packages=(
   build-essential cmake pkg-config
   qt6-base-dev qt6-base-dev-tools libgl-dev
-  libturbojpeg0-dev libjpeg62-turbo-dev
+  libturbojpeg0-dev libjpeg62-turbo-dev libpng-dev libwebp-dev libheif-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-dev
   locales-all tzdata
-  xvfb xauth x11-apps imagemagick xdotool
+  xvfb xauth x11-apps imagemagick xdotool libheif-examples
   libimage-exiftool-perl exiv2 jhead
   fonts-dejavu-core
   librsvg2-bin dpkg-dev desktop-file-utils appstream man-db
