@@ -1,4 +1,5 @@
 // The preview decoder on good, turned, unusual and broken files.
+#include "DecodeCalls.h"
 #include "JpegFixtures.h"
 
 #include "imaging/ImageDecoder.h"
@@ -10,65 +11,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <memory>
-
-namespace {
-
-struct GlobalBlock {
-    explicit GlobalBlock(std::size_t cb) : p(GlobalAllocZeroed(cb)) {}
-    ~GlobalBlock() { GlobalFree(p); }
-    GlobalBlock(const GlobalBlock&) = delete;
-    GlobalBlock& operator=(const GlobalBlock&) = delete;
-    void* p;
-};
-
-// What the worker does: size query, a pixel block of that size, decode.
-struct Decoded {
-    DWORD dwCount = 0;
-    BITMAPINFOHEADER header{};
-    std::vector<std::uint8_t> pixels;
-
-    int Width() const { return header.biWidth; }
-    int Height() const { return -header.biHeight; }
-    Bgrx At(int x, int y) const
-    {
-        const std::uint8_t* p = pixels.data() + (std::size_t(y) * Width() + x) * 4;
-        return Bgrx{p[0], p[1], p[2]};
-    }
-};
-
-Decoded DecodeFile(const std::string& strPath)
-{
-    Decoded d;
-    DecodePreviewImage(nullptr, nullptr, strPath.c_str(), &d.dwCount);
-    GlobalBlock header(1064);
-    GlobalBlock bits(d.dwCount != 0 ? d.dwCount : 4);
-    std::memset(header.p, 0xAB, 1064);  // anything left from an earlier picture
-    DecodePreviewImage(header.p, bits.p, strPath.c_str(), nullptr);
-    std::memcpy(&d.header, header.p, sizeof d.header);
-    if (d.header.biWidth > 0 && d.header.biHeight < 0)
-        d.pixels.assign(static_cast<std::uint8_t*>(bits.p),
-                        static_cast<std::uint8_t*>(bits.p) + std::size_t(d.Width()) * d.Height() * 4);
-    return d;
-}
-
-void ExpectColour(const Decoded& d, int x, int y, Bgrx expected, const char* pszWhere)
-{
-    const Bgrx c = d.At(x, y);
-    EXPECT_NEAR(c.r, expected.r, 24) << pszWhere;
-    EXPECT_NEAR(c.g, expected.g, 24) << pszWhere;
-    EXPECT_NEAR(c.b, expected.b, 24) << pszWhere;
-}
-
-void ExpectNothingDecoded(const Decoded& d, const char* pszWhat)
-{
-    EXPECT_EQ(d.dwCount, 0u) << pszWhat;
-    EXPECT_EQ(d.header.biWidth, 0) << pszWhat;
-    EXPECT_EQ(d.header.biHeight, 0) << pszWhat;
-}
-
-const Bgrx kRed{0, 0, 255}, kGreen{0, 255, 0}, kBlue{255, 0, 0}, kYellow{0, 255, 255};
-
-}  // namespace
 
 TEST(PreviewDecoder, GoodPictureGivesTopDown32BitBitmap)
 {
