@@ -4,6 +4,7 @@
 #include "ReceivedLog.h"
 #include "app/Ulang.h"
 #include "app/Upreview.h"
+#include "imaging/ImageDecoder.h"
 #include "tree/FTree.h"
 #include "tx/UTxUtils.h"
 
@@ -15,6 +16,7 @@
 #include <QToolButton>
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
 #include <fstream>
 
@@ -278,4 +280,37 @@ TEST_F(FileListTest, FolderButtonAsksAboutUnsavedChangesAndRescans)
     TFormTree::s_pfnModalHook = nullptr;
     delete FormTree;
     FormTree = nullptr;
+}
+
+TEST_F(FileListTest, AMaskOfSeveralPatternsListsEveryKindOfPictureAndEachOneDecodes)
+{
+    // Real files of each kind, made by ImageMagick and libheif's encoder.
+    std::filesystem::create_directories(Photos());
+    const std::string strPng = Photos() + "/c.png";
+    const std::string commands[] = {
+        "convert -size 64x48 xc:red '" + Photos() + "/a.jpg'",
+        "convert -size 64x48 xc:green png24:'" + strPng + "'",
+        "convert -size 64x48 xc:blue '" + Photos() + "/D.WEBP'",
+        "heif-enc -q 80 '" + strPng + "' -o '" + Photos() + "/b.heic'",
+    };
+    for (const std::string& strCommand : commands)
+        ASSERT_EQ(std::system((strCommand + " >/dev/null 2>&1").c_str()), 0) << strCommand;
+    Photo("notes.txt", 2006, 1, 1);
+    Photo("e.mov", 2006, 1, 1);
+    WriteSettings();
+    TFormMain& form = Open();
+    EXPECT_EQ(Column(0), QStringList{"a.jpg"}) << "the default mask lists JPEG files only";
+
+    form.EditMask->setText(" *.jpg;*.png; *.webp ;*.heic;");
+    form.ScanFolder();
+    QStringList names = Column(0);
+    names.sort(Qt::CaseInsensitive);
+    EXPECT_EQ(names, (QStringList{"a.jpg", "b.heic", "c.png", "D.WEBP"}));
+    for (const QString& name : names) {
+        SCOPED_TRACE(name.toStdString());
+        const TxString strPath = form.FullPath(*TFormMain::FileOfRow(Row(name.toUtf8().constData())));
+        DWORD dwCount = 0;
+        DecodePreviewImage(nullptr, nullptr, strPath.Text(), &dwCount);
+        EXPECT_EQ(dwCount, 64u * 48u * 4u);
+    }
 }
