@@ -50,11 +50,24 @@ struct TjHandleCloser {
 };
 using TjHandle = std::unique_ptr<void, TjHandleCloser>;
 
-PlanResult PlanJpeg(const std::vector<std::uint8_t>& data, DecodePlan* pPlan)
+// The bytes to decode: a JPEG file (the file itself or the picture it embeds) or a picture
+// of one of the raster formats.
+struct PictureBytes {
+    PictureFormat format = PictureFormat::Jpeg;
+    std::vector<std::uint8_t> data;
+    // For the picture a raw file embeds: the raw file's own Orientation, which holds for its
+    // preview unless that carries one of its own (cameras store the preview as the sensor saw it).
+    int nContainerOrientation = 1;
+};
+
+PlanResult PlanJpeg(const PictureBytes& picture, DecodePlan* pPlan)
 {
+    const std::vector<std::uint8_t>& data = picture.data;
     JpegLayout& layout = pPlan->layout;
     if (!ReadJpegLayout(data.data(), data.size(), &layout))
         return PlanResult::Refused;
+    if (layout.nOrientation == 1)
+        layout.nOrientation = picture.nContainerOrientation;
     if (!layout.bReachedScan)
         return PlanResult::NeedMoreBytes;
     if (layout.nWidth <= 0 || layout.nHeight <= 0 ||
@@ -87,18 +100,11 @@ const RasterCodec* RasterCodecFor(PictureFormat format)
     }
 }
 
-// The bytes to decode: a JPEG file (the file itself or the picture it embeds) or a picture
-// of one of the raster formats.
-struct PictureBytes {
-    PictureFormat format = PictureFormat::Jpeg;
-    std::vector<std::uint8_t> data;
-};
-
 PlanResult PlanDecode(const PictureBytes& picture, DecodePlan* pPlan)
 {
     pPlan->pRaster = RasterCodecFor(picture.format);
     if (pPlan->pRaster == nullptr)
-        return PlanJpeg(picture.data, pPlan);
+        return PlanJpeg(picture, pPlan);
     RasterPlan& raster = pPlan->raster;
     if (!PlanRaster(*pPlan->pRaster, picture.data.data(), picture.data.size(), &raster))
         return PlanResult::Refused;
@@ -269,6 +275,7 @@ bool ReadForDecode(const char* pszPath, PictureBytes* pPicture)
     pPicture->format = SniffPictureFormat(pData->data(), pData->size());
     if (pPicture->format == PictureFormat::Other) {
         pPicture->format = PictureFormat::Jpeg;
+        pPicture->nContainerOrientation = ReadTiffOrientation(pData->data(), pData->size(), true);
         return ReadEmbeddedJpeg(pszPath, pData);
     }
     if (qwFileSize > kDecoderMaxFileBytes)

@@ -2,7 +2,8 @@
 // down for the preview pane. A JPEG is turned upright as its EXIF Orientation says; PNG, WebP,
 // HEIC and AVIF files are decoded through their own libraries (transparent parts laid onto
 // white); any other file (a raw file, a TIFF, a video) shows the JPEG picture it embeds, found
-// by the locator set below and decoded as a JPEG file is. The format is told by the content.
+// by the locator set below and decoded as a JPEG file is, turned as the raw file's own
+// Orientation says when the picture has none. The format is told by the content.
 #pragma once
 
 #include "../platform/wintypes.h"

@@ -100,6 +100,12 @@ void ReadFrame(const std::uint8_t* p, std::size_t cb, std::uint8_t bMarker, Jpeg
     pLayout->nMaxVSampling = nMaxV;
 }
 
+// 42 for TIFF; raw files' own variants of the header: Olympus' "RO" and "RS", Panasonic's 0x55.
+bool IsTiffMagic(std::uint16_t wMagic, bool bRawMagic)
+{
+    return wMagic == 42 || (bRawMagic && (wMagic == 0x4F52 || wMagic == 0x5352 || wMagic == 0x55));
+}
+
 }  // namespace
 
 int ReadExifOrientation(const std::uint8_t* pSegment, std::size_t cbSegment)
@@ -107,8 +113,13 @@ int ReadExifOrientation(const std::uint8_t* pSegment, std::size_t cbSegment)
     static const std::uint8_t kExifId[6] = {'E', 'x', 'i', 'f', 0, 0};
     if (cbSegment < sizeof kExifId + 8 || std::memcmp(pSegment, kExifId, sizeof kExifId) != 0)
         return 1;
-    const std::uint8_t* pTiff = pSegment + sizeof kExifId;
-    const std::size_t cbTiff = cbSegment - sizeof kExifId;
+    return ReadTiffOrientation(pSegment + sizeof kExifId, cbSegment - sizeof kExifId, false);
+}
+
+int ReadTiffOrientation(const std::uint8_t* pTiff, std::size_t cbTiff, bool bRawMagic)
+{
+    if (cbTiff < 8)
+        return 1;
     bool bMotorola = false;
     if (pTiff[0] == 'M' && pTiff[1] == 'M')
         bMotorola = true;
@@ -117,7 +128,8 @@ int ReadExifOrientation(const std::uint8_t* pSegment, std::size_t cbSegment)
     const TiffReader tiff(pTiff, cbTiff, bMotorola);
     std::uint16_t wMagic = 0, wEntries = 0;
     std::uint32_t dwIfd = 0;
-    if (!tiff.U16(2, &wMagic) || wMagic != 42 || !tiff.U32(4, &dwIfd) || !tiff.U16(dwIfd, &wEntries))
+    if (!tiff.U16(2, &wMagic) || !IsTiffMagic(wMagic, bRawMagic) || !tiff.U32(4, &dwIfd) ||
+        !tiff.U16(dwIfd, &wEntries))
         return 1;
     for (std::uint32_t i = 0; i < wEntries; ++i) {
         const std::size_t nEntry = std::size_t{dwIfd} + 2 + 12 * std::size_t{i};

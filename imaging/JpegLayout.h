@@ -34,3 +34,7 @@ bool ReadJpegLayout(const std::uint8_t* pData, std::size_t cbData, JpegLayout* p
 // The Orientation (tag 0x0112 of IFD0) of an APP1 "Exif" segment's payload; 1 when the payload
 // is not EXIF, holds no Orientation, or holds a value outside 1..8.
 int ReadExifOrientation(const std::uint8_t* pSegment, std::size_t cbSegment);
+
+// The Orientation of IFD0 of a TIFF structure that begins at pTiff (a TIFF file, or a raw file
+// built like one: with bRawMagic also the header variants of ORF and RW2 files); 1 as above.
+int ReadTiffOrientation(const std::uint8_t* pTiff, std::size_t cbTiff, bool bRawMagic);

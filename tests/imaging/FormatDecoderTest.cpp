@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 
@@ -164,15 +165,16 @@ struct LocatorGuard {
     LocatorGuard& operator=(const LocatorGuard&) = delete;
 };
 
-// A raw file as far as the decoder can tell: a TIFF header and other data, the JPEG at
-// qwOffset, more data after it. Large offsets leave a hole (no disk space used).
+// A raw file as far as the decoder can tell: a TIFF structure (by default a bare header), the
+// JPEG at qwOffset, more data after it. Large offsets leave a hole (no disk space used).
 std::string WriteRawFile(const ScratchFolder& folder, const std::string& strName, const Bytes& jpeg,
-                         std::uint64_t qwOffset, std::uint64_t qwSize)
+                         std::uint64_t qwOffset, std::uint64_t qwSize,
+                         const Bytes& tiff = Bytes{'I', 'I', 42, 0, 8, 0, 0, 0, 0, 0})
 {
     const std::string strPath = folder.PathOf(strName);
     {
         std::ofstream file(strPath, std::ios::binary | std::ios::trunc);
-        file.write("II*\0\x08\0\0\0", 8);
+        file.write(reinterpret_cast<const char*>(tiff.data()), std::streamsize(tiff.size()));
         file.seekp(std::streamoff(qwOffset));
         file.write(reinterpret_cast<const char*>(jpeg.data()), std::streamsize(jpeg.size()));
     }
@@ -198,6 +200,25 @@ TEST(PreviewDecoderEmbedded, RawFilesShowTheirJpegTurnedAndReducedAsAJpegFile)
     const std::uint64_t qwFar = kDecoderMaxFileBytes + (16u << 20);
     const Decoded far = DecodeFile(WriteRawFile(folder, "big.nef", jpeg, qwFar, qwFar + jpeg.size() + 4096));
     EXPECT_EQ(far.Width(), 1300);
+}
+
+TEST(PreviewDecoderEmbedded, APreviewWithoutOrientationIsTurnedAsTheRawFileSays)
+{
+    LocatorGuard locator;
+    ScratchFolder folder;
+    // The raw file's TIFF structure, made by ImageMagick, its Orientation set by exiftool.
+    const std::string strTiff = folder.PathOf("head.tif");
+    ASSERT_EQ(std::system(("convert -size 8x8 xc:gray -compress none 'tiff:" + strTiff + "' && exiftool -q "
+                           "-overwrite_original -Orientation#=8 '" + strTiff + "'").c_str()), 0);
+    const Bytes tiff = ReadBytes(strTiff);
+    const Bytes plain = EncodeJpeg(QuadrantPicture(32, 16), JpegKind::Colour444, 95);
+    const Decoded turned = DecodeFile(WriteRawFile(folder, "p.dng", plain, 8192, 20000, tiff));
+    ASSERT_EQ(turned.Width(), 16);
+    ExpectQuadrants(turned, kGreen, kYellow, kBlue, kRed);
+    // A preview that says how it is turned is turned as it says.
+    const Decoded own = DecodeFile(WriteRawFile(folder, "p.dng", WithOrientation(plain, 3), 8192, 20000, tiff));
+    ASSERT_EQ(own.Width(), 32);
+    ExpectQuadrants(own, kYellow, kBlue, kRed, kGreen);
 }
 
 TEST(PreviewDecoderEmbedded, WhatTheLocatorReportsIsCheckedBeforeItIsDecoded)
