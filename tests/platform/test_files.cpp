@@ -2,7 +2,6 @@
 #include "TempFolder.h"
 #include "platform/winerror.h"
 #include "platform/winfile.h"
-#include "platform/winreadfile.h"
 #include "platform/wintime.h"
 
 #include <cerrno>
@@ -134,28 +133,6 @@ TEST(FileHandles, FoldersLongAndOddPathsAreRefusedCleanly)
     ASSERT_NE(h, INVALID_FILE_HANDLE);
     FileClose(h);
     EXPECT_EQ(GetFileAttributesA(odd.c_str()), FILE_ATTRIBUTE_NORMAL);
-}
-
-TEST(FileRead, AStretchOfAFileIsReadUpToItsEnd)
-{
-    TempFolder folder;
-    const std::string strPath = folder.Write("f.bin", "0123456789");
-    const struct {
-        std::uint64_t qwOffset;
-        std::size_t cbLength;
-        const char* pszExpected;
-    } cases[] = {{0, 4, "0123"}, {3, 4, "3456"}, {8, 5, "89"}, {10, 1, ""}, {1ull << 62, 8, ""}, {0, 0, ""}};
-    for (const auto& c : cases) {
-        std::vector<std::uint8_t> data{'x'};
-        std::uint64_t qwSize = 0;
-        ASSERT_TRUE(ReadFileRange(strPath.c_str(), c.qwOffset, c.cbLength, &data, &qwSize));
-        EXPECT_EQ(std::string(data.begin(), data.end()), c.pszExpected) << "at " << c.qwOffset;
-        EXPECT_EQ(qwSize, 10u);
-    }
-    std::vector<std::uint8_t> data;
-    std::uint64_t qwSize = 0;
-    EXPECT_FALSE(ReadFileRange(folder.Path().c_str(), 0, 4, &data, &qwSize)) << "a folder";
-    EXPECT_FALSE(ReadFileRange(folder.File("missing").c_str(), 0, 4, &data, &qwSize));
 }
 
 TEST(FileAttributes, ModeBitsAndNames)
