@@ -61,6 +61,20 @@ TEST(PreviewDecoderFormats, EachFormatIsDecodedAtTheReducedSizeTransparentPartsO
     }
 }
 
+TEST(PreviewDecoderFormats, RealCameraFilesDecode)
+{
+    const struct {
+        const char* pszName;
+        int nOutWidth, nOutHeight;
+    } cases[] = {{"IMG_2927.HEIC", 1512, 2016}, {"Nikon_D1X.webp", 600, 391}};
+    for (const auto& c : cases) {
+        const Decoded d = DecodeFile(std::string(VELMORA_IMAGING_DATA) + "/" + c.pszName);
+        EXPECT_EQ(d.Width(), c.nOutWidth) << c.pszName;
+        EXPECT_EQ(d.Height(), c.nOutHeight) << c.pszName;
+        EXPECT_TRUE(d.AllOpaque()) << c.pszName;
+    }
+}
+
 TEST(PreviewDecoderFormats, HeifOrientationIsLibheifsAloneNotExifsOnTop)
 {
     // The Exif Orientation of a HEIC picture describes the stored picture before the file's own
