@@ -87,6 +87,16 @@ bool ReadRecord(const BYTE* p, std::size_t cb, std::uint64_t qwPos, std::vector<
         n = nData + std::size_t(qwLen);
     }
     for (int k = 0; k < 2; ++k) {
+        // Past the break the datasets cannot be told apart from other bytes: a tag that looks
+        // like a date's is only reported, never written.
+        const BYTE abDate[3] = {0x1C, 2, kInstants[k].bDate}, abTime[3] = {0x1C, 2, kInstants[k].bTime};
+        if (!abAny[k] && !bWhole &&
+            (std::search(p + n, p + cb, abDate, abDate + 3) != p + cb || std::search(p + n, p + cb, abTime, abTime + 3) != p + cb)) {
+            abAny[k] = true;
+            found[k].nDate = kInstants[k].nDate;
+            found[k].strWhere = "IPTC";
+            found[k].strName = kInstants[k].pszDate;
+        }
         if (!abAny[k])
             continue;
         if (!bWhole) {
