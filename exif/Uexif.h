@@ -207,6 +207,9 @@ private:
     void WalkMoreBlocks(const std::vector<std::uint64_t>& blocks);
     void ReadTextSegments();
     void NoteTextSegment(std::uint64_t qwPos, BYTE marker, DWORD dwLength);
+    // A reader of a container that carries an XMP packet notes its place here; a write or a
+    // listing then reads it (exif/Uxmp.h) with the other copies of the dates.
+    void NoteXmpPacket(std::uint64_t qwPos, DWORD dwLength) { m_textSegments.push_back(TextSegment{0, qwPos, dwLength}); }
     bool FollowSegments(std::uint64_t qwFrom, bool bAll, std::vector<std::uint64_t>& found, std::uint64_t& qwNext);
     bool LoadBlockAt(std::uint64_t qwLengthPos);
     bool ReadByteOrder();

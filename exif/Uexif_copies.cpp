@@ -21,13 +21,14 @@ void CExif::CollectCopies()
     if (!m_pText)
         m_pText = std::make_unique<exif::TextCopies>();
     // Where the segments did not hold together, the block was found by the byte search and
-    // nothing beyond it is trusted.
-    if (m_qwNextSegment == 0 || !LoadFile())
+    // nothing beyond it is trusted (and no text segment was kept).
+    if ((m_qwNextSegment == 0 && m_textSegments.empty()) || !LoadFile())
         return;
     std::vector<std::uint64_t> blocks;
     std::uint64_t qwNext = 0;
     try {
-        FollowSegments(m_qwNextSegment, true, blocks, qwNext);
+        if (m_qwNextSegment != 0)
+            FollowSegments(m_qwNextSegment, true, blocks, qwNext);
         WalkMoreBlocks(blocks);
         ReadTextSegments();
     } catch (const Exception& e) {
