@@ -30,7 +30,7 @@ const DateProperty kProperties[] = {
 };
 
 // More declarations than this in one packet: it is not taken for a sound one.
-constexpr std::size_t kMaxDeclarations = 4096;
+constexpr std::size_t kMaxDeclarations = 512;  // real packets declare a few dozen
 
 bool IsSpace(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
 bool EndsName(char c) { return IsSpace(c) || c == '/' || c == '>' || c == '=' || c == '<'; }
@@ -116,8 +116,16 @@ private:
         return {};
     }
 
+    // The namespace is looked up only for a name whose local part is one of ours.
     const DateProperty* PropertyOf(std::string_view name, bool bElement) const
     {
+        const std::size_t colon = name.find(':');
+        const std::string_view tail = colon == std::string_view::npos ? name : name.substr(colon + 1);
+        bool bOurs = false;
+        for (const DateProperty& p : kProperties)
+            bOurs = bOurs || p.local == tail;
+        if (!bOurs)
+            return nullptr;
         std::string_view local;
         const std::string_view uri = NamespaceOf(name, bElement, local);
         for (const DateProperty& p : kProperties)

@@ -317,4 +317,9 @@ TEST(XmpIptc, CliListsEveryCopyAndNamesThemWhenWriting)
     EXPECT_EQ(out, path + ": DateTimeOriginal written (ExifIFD, IPTC DateCreated, XMP exif:DateTimeOriginal), "
                           "left alone (XMP photoshop:DateCreated: not a date text)\n");
     EXPECT_NE(Shell("'" VELMORA_CLI "' --help").find("velmora-cli dates FILE..."), std::string::npos);
+    Shell("'" VELMORA_CLI "' dates", &nStatus);
+    EXPECT_EQ(nStatus, 2);
+    const std::string none = dir.Write("none.jpg", Bytes(100, 'x'));
+    EXPECT_EQ(Shell("'" VELMORA_CLI "' dates '" + none + "'", &nStatus), none + ": no EXIF block\n");
+    EXPECT_EQ(nStatus, 1);
 }
