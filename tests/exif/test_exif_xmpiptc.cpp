@@ -323,3 +323,26 @@ TEST(XmpIptc, CliListsEveryCopyAndNamesThemWhenWriting)
     EXPECT_EQ(Shell("'" VELMORA_CLI "' dates '" + none + "'", &nStatus), none + ": no EXIF block\n");
     EXPECT_EQ(nStatus, 1);
 }
+
+// A second write from the same object checks against what the first one wrote.
+TEST(XmpIptc, ASecondWriteFromTheSameObjectMovesTheCopiesAgain)
+{
+    if (!HaveExiftool())
+        GTEST_SKIP() << "exiftool is not installed";
+    ScratchDir dir;
+    const std::string path = MakeDatedFile(dir, "twice.jpg");
+    auto exif = std::make_unique<CExif>();
+    exif->SetUnknownTagStream(nullptr);
+    ASSERT_TRUE(exif->Open(path.c_str()));
+    FILETIME ftLater = NewTime();
+    ftLater.dwLowDateTime += 10000000;  // a second later
+    for (const FILETIME& ft : {NewTime(), ftLater}) {
+        ExifWriteReport report;
+        exif->WriteDateTags(ft, true, true, true, &report);
+        EXPECT_TRUE(report.AllWritten());
+    }
+    const auto dates = ExiftoolDates(path);
+    EXPECT_EQ(dates.at("XMP-exif:DateTimeOriginal"), "2010:03:04 05:06:08+01:00");
+    EXPECT_EQ(dates.at("IPTC:TimeCreated"), "05:06:08+01:00");
+    EXPECT_EQ(dates.at("Photoshop:IPTCDigest"), dates.at("File:CurrentIPTCDigest"));
+}
