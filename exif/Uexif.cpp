@@ -7,6 +7,7 @@
 #include "exif/Uexif.h"
 
 #include "exif/Uexif_tags.h"
+#include "exif/Uexif_textcopies.h"
 #include "tx/UTxDiskApi.h"
 #include "tx/UTxUtils.h"
 

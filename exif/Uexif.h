@@ -11,11 +11,16 @@
 #include <cstdint>
 #include <cstdio>
 #include <memory>
+#include <string>
 #include <vector>
 
 struct TxFileRewrite;
 
 class TxFile;
+
+namespace exif {
+struct TextCopies;
+}
 
 // One slot of the tag table.
 struct ExifTagEntry {
@@ -47,6 +52,11 @@ struct ExifCopyReport {
     char szWhere[24] = {};
     std::uint64_t qwFilePos = 0;  // of its value; 0 when it is not in the file
     ExifWriteResult result = ExifWriteResult::NotAsked;
+    // A copy outside the EXIF block (szWhere "XMP", "IPTC") names its property or dataset
+    // ("exif:DateTimeOriginal", "DateCreated"); empty for the EXIF tags themselves. A copy
+    // left alone may say why in more words than its result.
+    char szName[40] = {};
+    const char* pszNote = nullptr;
 };
 
 // Per tag, in the order DateTime, DateTimeOriginal, DateTimeDigitized: Written when every copy
@@ -62,6 +72,17 @@ struct ExifWriteReport {
 };
 
 const char* ExifWriteResultText(ExifWriteResult result);
+
+// One copy of a date as the file holds it, and how it stands to the picture's DateTimeOriginal.
+enum class ExifDateAgreement { Agrees, Differs, NoMainDate, NotADate };
+struct ExifDateListing {
+    int nDate = 0;         // the tag it copies: 0 DateTime, 1 DateTimeOriginal, 2 DateTimeDigitized
+    std::string strWhere;  // "IFD0", "IFD1", "ExifIFD", "XMP", "IPTC", ...
+    std::string strName;   // "DateTimeOriginal", "xmp:CreateDate", "DateCreated", ...
+    std::string strText;   // as the file holds it
+    ExifDateAgreement agreement = ExifDateAgreement::NotADate;
+};
+const char* ExifDateAgreementText(ExifDateAgreement agreement);
 
 class CExif {
 public:
@@ -102,6 +123,9 @@ public:
                       ExifWriteReport& report);
     // Copies the outcome of a batch's write of the planned ranges into the report.
     static void SettleReport(const TxFileRewrite& file, ExifWriteReport& report);
+    // Every copy of the three dates the file holds: the EXIF copies of every Exif segment, then
+    // the XMP properties and IPTC datasets that copy them (the same copies a write reaches).
+    void ListDateCopies(std::vector<ExifDateListing>& out);
 
     // The listing: one "%27s=%s\r\n" line per present slot, in the fixed listing order; a line
     // that would not fit the capacity (characters, terminator included) is skipped.
@@ -179,7 +203,13 @@ private:
     void NoteEntry();
     void NoteDateCopy(int nDate);
     void CheckDateCopies(std::size_t nFirst);
-    bool FindMoreExifBlocks(std::vector<std::uint64_t>& blocks);
+    void CollectCopies();
+    void WalkMoreBlocks(const std::vector<std::uint64_t>& blocks);
+    void ReadTextSegments();
+    void NoteTextSegment(std::uint64_t qwPos, BYTE marker, DWORD dwLength);
+    // A reader of a container that carries an XMP packet notes its place here; a write or a
+    // listing then reads it (exif/Uxmp.h) with the other copies of the dates.
+    void NoteXmpPacket(std::uint64_t qwPos, DWORD dwLength) { m_textSegments.push_back(TextSegment{0, qwPos, dwLength}); }
     bool FollowSegments(std::uint64_t qwFrom, bool bAll, std::vector<std::uint64_t>& found, std::uint64_t& qwNext);
     bool LoadBlockAt(std::uint64_t qwLengthPos);
     bool ReadByteOrder();
@@ -228,4 +258,14 @@ private:
     std::vector<DateCopy> m_copies;
     std::uint64_t m_qwNextSegment = 0;
     std::FILE* m_pUnknownTagStream = stdout;
+    // The segments before the scan that may hold dates as text (XMP, extended XMP, APP13), as
+    // the segments were followed; the copies found in them, once a write or a listing asked.
+    struct TextSegment {
+        int nKind;             // 0 XMP, 1 extended XMP, 2 APP13
+        std::uint64_t qwPos;   // of the first byte after the signature
+        DWORD dwLength;        // bytes from there to the segment's end
+    };
+    std::vector<TextSegment> m_textSegments;
+    bool m_bCollected = false;
+    std::unique_ptr<exif::TextCopies> m_pText;
 };

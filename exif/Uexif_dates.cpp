@@ -2,6 +2,7 @@
 #include "exif/Uexif.h"
 
 #include "exif/Uexif_tags.h"
+#include "exif/Uexif_textcopies.h"
 #include "platform/wintime.h"
 #include "tx/UTxBase.h"
 #include "tx/UTxDiskApi.h"
@@ -145,23 +146,10 @@ void CExif::PlanDateTags(const FILETIME aftNew[3], const bool abWanted[3], TxFil
             return;
         }
     }
-    // Every Exif segment of the picture carries its own copies: the later ones are walked now.
-    std::vector<std::uint64_t> blocks;
-    if ((abWanted[0] || abWanted[1] || abWanted[2]) && FindMoreExifBlocks(blocks)) {
-        BYTE* pFirst = m_pExifData;
-        const DWORD dwFirstPos = m_dwPos, dwFirstSize = m_dwExifSize;
-        const bool bFirstMotorola = m_bMotorola;
-        m_pExifData = nullptr;
-        for (std::size_t k = 0; k < blocks.size(); ++k)
-            if (LoadBlockAt(blocks[k]))
-                WalkBlock(WalkMode::DatesOnly, int(k) + 2);
-        ReleaseFile();
-        delete[] m_pExifData;
-        m_pExifData = pFirst;
-        m_dwPos = dwFirstPos;
-        m_dwExifSize = dwFirstSize;
-        m_bMotorola = bFirstMotorola;
-    }
+    // Every Exif segment of the picture carries its own copies, and XMP and IPTC may copy the
+    // dates as text: they are read now.
+    if (abWanted[0] || abWanted[1] || abWanted[2])
+        CollectCopies();
     for (const DateCopy& c : m_copies) {
         if (!abWanted[c.nDate])
             continue;
@@ -182,22 +170,37 @@ void CExif::PlanDateTags(const FILETIME aftNew[3], const bool abWanted[3], TxFil
         patch.nCookie = int(report.copies.size() - 1);
         file.patches.push_back(std::move(patch));
     }
+    // The copies as text move with the tag they copy: a tag the EXIF block lacks is not found,
+    // whatever XMP or IPTC say.
+    bool abMoved[3] = {};
+    SYSTEMTIME ast[3] = {};
     for (int d = 0; d < 3; ++d) {
         if (abWanted[d] && report.CopiesOf(d) == 0) {
             TX_LOG("%s tag not found in file %s", exif::kDateNames[d], m_strFileName.Text());
             report.aResult[d] = ExifWriteResult::NotFound;
         }
+        abMoved[d] = abWanted[d] && report.CopiesOf(d) > 0 && FileTimeToSystemTime(&aftNew[d], &ast[d]);
+    }
+    if (m_pText) {
+        exif::PlanTextDateCopies(m_pText->copies, ast, abMoved, file, report);
+        exif::PlanIptcDigests(m_pText->digests, file);
     }
     report.Settle();
 }
 
 void CExif::SettleReport(const TxFileRewrite& file, ExifWriteReport& report)
 {
+    // A copy of several ranges (an IPTC date with its time and digest) is written when all are.
+    std::vector<bool> settled(report.copies.size(), false);
     for (const TxPatch& patch : file.patches) {
         if (patch.nCookie < 0 || std::size_t(patch.nCookie) >= report.copies.size())
             continue;
         ExifCopyReport& copy = report.copies[std::size_t(patch.nCookie)];
-        copy.result = ResultOf(patch, file.outcome);
+        const ExifWriteResult result = ResultOf(patch, file.outcome);
+        if (settled[std::size_t(patch.nCookie)] && copy.result != ExifWriteResult::Written)
+            continue;
+        settled[std::size_t(patch.nCookie)] = true;
+        copy.result = result;
         if (copy.result == ExifWriteResult::Changed)
             TX_LOG("%s tag changed in file %s since it was read", exif::kDateNames[copy.nDate], file.strPath.c_str());
     }
@@ -216,10 +219,17 @@ void CExif::WriteDateTags(const FILETIME& ftNew, bool bDateTime, bool bDateTimeO
         batch.Run();
         SettleReport(batch.files.back(), report);
         // The file now holds the new texts: a second write from this object checks against them.
-        for (const TxPatch& patch : batch.files.back().patches)
+        for (const TxPatch& patch : batch.files.back().patches) {
+            if (patch.result != TxPatch::Result::Written)
+                continue;
             for (DateCopy& c : m_copies)
-                if (patch.result == TxPatch::Result::Written && c.qwFilePos == patch.qwOffset)
+                if (c.qwFilePos == patch.qwOffset && patch.abNew.size() == 19)
                     std::memcpy(c.abText, patch.abNew.data(), 19);
+            if (m_pText) {
+                exif::NoteTextWritten(m_pText->copies, patch.qwOffset, patch.abNew);
+                exif::NoteIptcWritten(m_pText->digests, patch);
+            }
+        }
         if (batch.files.back().outcome != TxFileRewrite::Outcome::Done)
             TX_LOG("Could not open %s", m_strFileName.Text());
     }

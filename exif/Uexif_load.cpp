@@ -143,6 +143,8 @@ bool CExif::FollowSegments(std::uint64_t qwFrom, bool bAll, std::vector<std::uin
             qwNext = p + 2 + dwLength;
             if (!bAll)
                 return true;
+        } else if (marker == 0xE1 || marker == 0xED) {
+            NoteTextSegment(p, marker, dwLength);
         }
         p += 2 + dwLength;
     }
@@ -175,6 +177,7 @@ bool CExif::SearchMarkers()
         return true;
     }
     m_qwNextSegment = 0;
+    m_textSegments.clear();  // segments that do not hold together are not read for dates
     if (bHeld) {
         TX_LOG("APP1 Marker not found");
         return false;
@@ -252,21 +255,37 @@ bool CExif::ReadByteOrder()
     return true;
 }
 
-// The Exif segments after the first one, up to the start of the scan (none when the first was
-// found by the byte search: then the segments do not hold together).
-bool CExif::FindMoreExifBlocks(std::vector<std::uint64_t>& blocks)
+namespace {
+
+struct TextSignature {
+    BYTE marker;
+    const char* psz;
+    DWORD cb;  // with its terminating zero
+};
+const TextSignature kTextSignatures[] = {
+    {0xE1, "http://ns.adobe.com/xap/1.0/", 29},
+    {0xE1, "http://ns.adobe.com/xmp/extension/", 35},
+    {0xED, "Photoshop 3.0", 14},
+};
+
+}  // namespace
+
+// Notes an APP1 or APP13 segment at qwPos (its marker) that may hold dates as text: an XMP
+// packet, a chunk of extended XMP, Photoshop resources. Only its signature is read here.
+void CExif::NoteTextSegment(std::uint64_t qwPos, BYTE marker, DWORD dwLength)
 {
-    if (m_qwNextSegment == 0 || !LoadFile())
-        return false;
-    std::uint64_t qwNext = 0;
-    try {
-        FollowSegments(m_qwNextSegment, true, blocks, qwNext);
-    } catch (const Exception& e) {
-        TX_LOG("!VCL Exception: %s", e.Message());
+    const DWORD dwPayload = dwLength - 2;
+    const DWORD dwProbe = std::min<DWORD>(dwPayload, 35);
+    if (!FileWindow(DWORD(qwPos), 4 + dwProbe))
+        return;
+    const BYTE* p = m_pFileData + (qwPos - m_dwWindowStart) + 4;
+    for (int k = 0; k < 3; ++k) {
+        const TextSignature& sig = kTextSignatures[k];
+        if (sig.marker == marker && dwPayload >= sig.cb && std::memcmp(p, sig.psz, sig.cb) == 0) {
+            m_textSegments.push_back(TextSegment{k, qwPos + 4 + sig.cb, dwPayload - sig.cb});
+            return;
+        }
     }
-    if (blocks.empty())
-        ReleaseFile();  // the file must not stay open (and locked) while it is written
-    return !blocks.empty();
 }
 
 // Copies the Exif segment whose length field stands at qwLengthPos into the block (the file

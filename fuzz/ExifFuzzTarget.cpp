@@ -1,10 +1,17 @@
-// Fuzz target: any bytes, written to a scratch file, go through Open, GetDateTime, DumpText
-// and WriteDateTags. Besides the sanitizers, it checks what the engine promises: the listing
-// fits its buffer, and rewriting the dates changes nothing but the 19 characters of each date
-// tag that was written, never the file's length.
+// Fuzz target: any bytes, written to a scratch file, go through Open, GetDateTime, DumpText,
+// ListDateCopies and a write of the three dates; the same bytes go to the XMP and IPTC readers
+// as a packet and as Photoshop resources. Besides the sanitizers, it checks what the engine
+// promises: the listing fits its buffer, every text copy found lies in its input, and
+// rewriting the dates changes nothing but the ranges of the copies reported written (each EXIF
+// copy to the new date text, each XMP or IPTC text in its digits only, the IPTC digest),
+// never the file's length.
 #include "exif/Uexif.h"
+#include "exif/Uiptc.h"
+#include "exif/Uxmp.h"
 #include "platform/wintime.h"
+#include "tx/UTxRewrite.h"
 
+#include <cctype>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -70,6 +77,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* pData, std::size_t cbD
     static ScratchFile scratch;
     const std::string& path = scratch.Write(pData, cbData);
 
+    // The readers on the raw bytes: each text found is where it says.
+    std::vector<exif::TextDateCopy> copies;
+    std::vector<exif::IptcDigest> digests;
+    exif::FindXmpDates(pData, cbData, 0, "XMP", false, copies);
+    exif::FindIptcDates(pData, cbData, 0, copies, digests);
+    for (const exif::TextDateCopy& c : copies)
+        for (const exif::TextDatePart& part : c.parts)
+            Require(part.qwFilePos + part.strOld.size() <= cbData &&
+                    std::memcmp(pData + part.qwFilePos, part.strOld.data(), part.strOld.size()) == 0);
+    for (const exif::IptcDigest& d : digests)
+        Require(d.qwDigestPos + 16 <= cbData && d.qwRecordPos + d.record.size() <= cbData);
+
     CExif object;
     CExif* exif = &object;
     exif->SetUnknownTagStream(nullptr);
@@ -94,22 +113,40 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* pData, std::size_t cbD
         SystemTimeToFileTime(&st, &ft);
         return ft;
     }();
+    std::vector<ExifDateListing> dates;
+    exif->ListDateCopies(dates);
+
     ExifWriteReport report;
-    exif->WriteDateTags(ftNew, true, true, true, &report);
+    const bool abAll[3] = {true, true, true};
+    TxRewriteBatch batch;
+    batch.files.emplace_back();
+    exif->PlanDateTags(ftNew, abAll, batch.files.back(), report);
+    batch.Run();
+    CExif::SettleReport(batch.files.back(), report);
 
     const Bytes after = scratch.Read();
     Require(after.size() == cbData);
-    // Only the 19 bytes of each copy reported written may differ, and they hold the new text.
+    // Only the ranges of copies reported written may differ, and they hold what was planned.
     std::vector<bool> mayChange(cbData, false);
-    for (const ExifCopyReport& copy : report.copies) {
+    for (const TxPatch& patch : batch.files.back().patches) {
+        Require(patch.nCookie >= 0 && std::size_t(patch.nCookie) < report.copies.size());
+        const ExifCopyReport& copy = report.copies[std::size_t(patch.nCookie)];
         if (copy.result != ExifWriteResult::Written)
             continue;
-        Require(copy.qwFilePos + 19 <= cbData);
-        Require(std::memcmp(after.data() + copy.qwFilePos, "2010:01:02 03:04:05", 19) == 0);
-        for (DWORD k = 0; k < 19; ++k)
-            mayChange[copy.qwFilePos + k] = true;
+        Require(patch.qwOffset + patch.abNew.size() <= cbData && patch.abOld.size() == patch.abNew.size());
+        Require(std::memcmp(after.data() + patch.qwOffset, patch.abNew.data(), patch.abNew.size()) == 0);
+        if (copy.szName[0] == 0)
+            Require(patch.abNew.size() == 19 && std::memcmp(patch.abNew.data(), "2010:01:02 03:04:05", 19) == 0);
+        const bool bDigest = std::strcmp(copy.szWhere, "IPTC") == 0 && patch.abNew.size() == 16;
+        for (std::size_t k = 0; k < patch.abNew.size(); ++k) {
+            const BYTE bOld = patch.abOld[k], bNew = patch.abNew[k];
+            // An EXIF copy may hold blanks or zeros where the digits go; a text copy holds digits.
+            Require(copy.szName[0] == 0 || bDigest || bOld == bNew || (std::isdigit(bOld) && std::isdigit(bNew)));
+            mayChange[patch.qwOffset + k] = true;
+        }
     }
     for (std::size_t i = 0; i < cbData; ++i)
         Require(mayChange[i] || after[i] == pData[i]);
+
     return 0;
 }

@@ -1,5 +1,5 @@
-// dump, date and set-exif. Tags the engine does not know, which it reports on standard output,
-// go to standard error for dump and are not reported by date and set-exif, so that standard
+// dump, date, dates and set-exif. Tags the engine does not know, which it reports on standard output,
+// go to standard error for dump and are not reported by date, dates and set-exif, so that standard
 // output carries only each command's result and standard error only its failures.
 #include "CliCommands.h"
 
@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -49,20 +50,23 @@ std::string TagReport(const ExifWriteReport& report, int nDate, const char* pszN
     const int nWritten = report.CopiesWith(nDate, ExifWriteResult::Written);
     if (nCopies == 0)
         return text + " " + ExifWriteResultText(report.aResult[nDate]);
-    if (nWritten == nCopies)
+    bool bAsText = false;  // copies in XMP or IPTC are named
+    for (const ExifCopyReport& c : report.copies)
+        bAsText = bAsText || (c.nDate == nDate && c.szName[0] != 0);
+    if (nWritten == nCopies && !bAsText)
         return text + " written" + (nCopies > 1 ? " (" + std::to_string(nCopies) + " copies)" : "");
     std::string written, alone;
     for (const ExifCopyReport& c : report.copies) {
         if (c.nDate != nDate)
             continue;
         std::string& list = c.result == ExifWriteResult::Written ? written : alone;
-        list += (list.empty() ? "" : ", ") + std::string(c.szWhere);
+        list += (list.empty() ? "" : ", ") + std::string(c.szWhere) + (c.szName[0] ? " " : "") + c.szName;
         if (c.result != ExifWriteResult::Written)
-            list += std::string(": ") + ExifWriteResultText(c.result);
+            list += std::string(": ") + (c.pszNote ? c.pszNote : ExifWriteResultText(c.result));
     }
     if (!written.empty())
-        text += " written (" + written + "),";
-    return text + " left alone (" + alone + ")";
+        text += " written (" + written + ")" + (alone.empty() ? "" : ",");
+    return alone.empty() ? text : text + " left alone (" + alone + ")";
 }
 
 }  // namespace
@@ -104,6 +108,32 @@ int CommandDate(int argc, char** argv)
         } else {
             std::printf("%s\t%s\n", FormatDateText(ft).c_str(), argv[i]);
         }
+    }
+    return nStatus;
+}
+
+int CommandDates(int argc, char** argv)
+{
+    if (argc >= 1 && std::strcmp(argv[0], "--") == 0) {
+        ++argv;
+        --argc;
+    }
+    if (argc < 1) {
+        std::fprintf(stderr, "velmora-cli dates: give at least one file\n");
+        return kExitUsage;
+    }
+    int nStatus = kExitOk;
+    for (int i = 0; i < argc; ++i) {
+        auto pExif = std::make_unique<CExif>();  // the tag table is large: not on the stack
+        if (!OpenExif(*pExif, argv[i])) {
+            nStatus = kExitFailed;
+            continue;
+        }
+        std::vector<ExifDateListing> listing;
+        pExif->ListDateCopies(listing);
+        for (const ExifDateListing& l : listing)
+            std::printf("%s\t%s\t%s\t%s\t%s\n", argv[i], l.strWhere.c_str(), l.strName.c_str(), l.strText.c_str(),
+                        ExifDateAgreementText(l.agreement));
     }
     return nStatus;
 }

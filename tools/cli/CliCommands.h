@@ -8,4 +8,5 @@ constexpr int kExitUsage = 2;
 
 int CommandDump(int argc, char** argv);
 int CommandDate(int argc, char** argv);
+int CommandDates(int argc, char** argv);
 int CommandSetExif(int argc, char** argv);
