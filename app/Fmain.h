@@ -143,6 +143,7 @@ public:
     // Fills both time cells of a row, or only the "New time" cell (a blank while unchanged).
     static void ShowRowTimes(QTreeWidgetItem* pItem);
     static void ShowNewTime(QTreeWidgetItem* pItem);
+    static void ShowTimeCells(QTreeWidgetItem* pItem);  // the two time cells alone
     // The EXIF date cell and the row's marks: the icon and tool tip of what Apply or a shift
     // could not do, and the colour of a date that differs from the file's time.
     static void ShowExifDate(QTreeWidgetItem* pItem);

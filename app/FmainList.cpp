@@ -77,9 +77,14 @@ void TFormMain::ShowNewTime(QTreeWidgetItem* pItem)
 
 void TFormMain::ShowRowTimes(QTreeWidgetItem* pItem)
 {
+    ShowTimeCells(pItem);
+    ShowExifDate(pItem);  // the marks follow the original time
+}
+
+void TFormMain::ShowTimeCells(QTreeWidgetItem* pItem)
+{
     pItem->setText(1, TimeText(FileOfRow(pItem)->m_ftOriginal));
     ShowNewTime(pItem);
-    ShowExifDate(pItem);
 }
 
 TxString TFormMain::FullPath(const COneFile& file) const
@@ -119,7 +124,7 @@ void TFormMain::ScanFolder()
                 file.m_strName = info.m_strName;
                 TX_LOG("Found file %s", file.m_strName.Text());
                 pRow->setText(0, QString::fromUtf8(file.m_strName.Text()));
-                ShowRowTimes(pRow.get());
+                ShowTimeCells(pRow.get());  // no EXIF date and no mark yet
                 rows.push_back(std::move(pRow));
             } while (find.FindNext());
         }

@@ -17,6 +17,9 @@ ExifDateInfo ReadExifDate(const char* pszPath)
 {
     ExifDateInfo info;
     auto pExif = std::make_unique<CExif>();  // the tag table is large: not on the stack
+    // The list reads every file of the folder: its unknown tags are not reported on standard
+    // output each time (the EXIF window and the other readers still report them).
+    pExif->SetUnknownTagStream(nullptr);
     if (pszPath == nullptr || !pExif->Open(pszPath)) {
         info.state = ExifDateState::NoExif;
         return info;
