@@ -299,7 +299,7 @@ private:
     TxString m_strStartPath;
     TxString m_strStartName;  // the picture of the start path, selected after the first scan
     bool m_bShown = false;
-    bool m_bPreviewBlank = true;  // no picture of this folder was asked for since the scan
+    bool m_bPreviewBlank = false;  // a scan came and no picture of its list was asked for since
     std::unique_ptr<CExifDateReader> m_pExifReader;
     std::vector<QTreeWidgetItem*> m_exifRows;  // rows of the last scan, by request number
     std::uint64_t m_nExifGeneration = 0;       // of the reader's current request; 0 none
