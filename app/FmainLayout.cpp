@@ -225,8 +225,6 @@ void TFormMain::CreateControls()
         pHeader->setSectionResizeMode(nColumn, QHeaderView::Interactive);
         pHeader->resizeSection(nColumn, TimeColumnWidth(ListViewFiles));
     }
-    pHeader->setSortIndicatorShown(true);
-    pHeader->setSortIndicator(1, Qt::AscendingOrder);  // the order a scan starts from
 
     Splitter->addWidget(PanelClient);
     Splitter->addWidget(ListViewFiles);

@@ -136,6 +136,8 @@ void TFormMain::ScanFolder()
         ListViewFiles->addTopLevelItems(items);
     }
     StartExifDates();  // the list is usable at once; the dates come in as they are read
+    // The rows are in the order the folder gave them until a column is clicked.
+    ListViewFiles->header()->setSortIndicatorShown(false);
     m_bChanged = false;
     UpdateControls();
 }
@@ -154,6 +156,7 @@ void TFormMain::ListViewFilesColumnClick(int nColumn)
     ListViewFiles->sortItems(nColumn, Qt::AscendingOrder);
     ListViewFiles->header()->setSortIndicator(
         nColumn, m_nSortMode == SORT_BY_NAME_DESC ? Qt::DescendingOrder : Qt::AscendingOrder);
+    ListViewFiles->header()->setSortIndicatorShown(true);
 }
 
 int TFormMain::ListViewFilesCompare(const COneFile& a, const COneFile& b) const

@@ -102,7 +102,9 @@ TEST_F(CaptureDateTest, TheColumnShowsWhatSetTimeFromExifWouldTakeOrAShortMark)
     Select({"dated.jpg", "plain.jpg"});
     EXPECT_EQ(Status(form), QStringLiteral("Souborů: 6, vybráno: 2, bez data v EXIF: 4"));
 
-    // The fifth sort order: files without a date first, then by their EXIF date.
+    // The fifth sort order: files without a date first, then by their EXIF date. The header
+    // shows an order only once the list is sorted.
+    EXPECT_FALSE(form.ListViewFiles->header()->isSortIndicatorShown());
     form.ListViewFiles->header()->sectionClicked(kExifColumn);
     const QStringList names = Column(0);
     EXPECT_EQ(names.mid(4), (QStringList{"dated.jpg", "datetime.jpg"}));
