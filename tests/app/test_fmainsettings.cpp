@@ -123,6 +123,16 @@ TEST_F(SettingsTest, AMissingFileGivesTheDesignDefaultsAndCloseWritesAllTenKeys)
                                               "Folder"}));
 }
 
+TEST_F(SettingsTest, TheEXIFDateColumnKeepsItsWidthLikeTheOthers)
+{
+    WriteSettings("ColWidth3=171\n");
+    TFormMain& form = Open();
+    EXPECT_EQ(form.ListViewFiles->columnWidth(3), 171);
+    form.ListViewFiles->header()->resizeSection(3, 133);
+    EXPECT_TRUE(form.close());
+    EXPECT_NE(TempFolder::Read(IniPath()).find("ColWidth3=133\n"), std::string::npos);
+}
+
 TEST_F(SettingsTest, OddContentsGiveDefaultsOrLimitsNeverACrash)
 {
     WriteSettings("Width=100\nHeight=-7\nLeft=99999999999\nImgPanelWidth=-5\nColWidth1=2147483647\n");
