@@ -6,7 +6,9 @@
 #include "../imaging/ImageDecoder.h"
 #include "../platform/winfile.h"
 #include "../platform/winmem.h"
+#include "UexifDateReader.h"
 #include "Ulang.h"
+#include "UlangList.h"
 #include "Upreview.h"
 #include "Uguard.h"
 #include "UMessageBox.h"
@@ -62,12 +64,17 @@ TFormMain::TFormMain(QWidget* pParent) : QWidget(pParent)
     // The locks and events shared with the preview worker are process-wide objects that live
     // for the whole run; there is nothing to create for them here.
     CreateControls();
+    m_pExifReader = std::make_unique<CExifDateReader>(
+        [this](std::uint64_t nGeneration, std::vector<ExifDateResult>&& results) {
+            PostExifDates(this, nGeneration, std::move(results));
+        });
     ConnectHandlers();
     TimerAutorepeat->start();  // runs from the start, idle while no button is held
 }
 
 TFormMain::~TFormMain()
 {
+    m_pExifReader.reset();  // its thread posts to this window: it ends first
     if (FormMain == this)
         FormMain = nullptr;
     if (hMainWindow == this) {
@@ -97,6 +104,7 @@ void TFormMain::ConnectHandlers()
         pButton->installEventFilter(this);  // presses and releases of every mouse button
     }
     connect(TimerAutorepeat, &QTimer::timeout, this, [this] { Guarded(this, [this] { TimerAutorepeatTimer(); }); });
+    ConnectKeys();
 }
 
 void TFormMain::showEvent(QShowEvent* pEvent)
@@ -139,7 +147,7 @@ void TFormMain::ApplyUiStrings()
     char szCaption[64];
     std::snprintf(szCaption, sizeof szCaption, UiStrings[0], kVersionMajor, kVersionMinor);
     setWindowTitle(QString::fromUtf8(szCaption));
-    ListViewFiles->setHeaderLabels({Ui(1), Ui(2), Ui(3)});
+    ListViewFiles->setHeaderLabels({Ui(1), Ui(2), Ui(3), QString::fromUtf8(kExifColumnText)});
     QLabel* const unitLabels[] = {LabelDay, LabelMonth, LabelYear, LabelHour, LabelMin, LabelSec};
     for (int i = 0; i < 6; ++i)
         unitLabels[i]->setText(Ui(4 + i));
@@ -179,14 +187,19 @@ void TFormMain::UpdateControls()
     for (QToolButton* pButton : ShiftButtons())
         pButton->setEnabled(nSelected > 0);
     ButtonApply->setEnabled(m_bChanged);
+    UpdateStatus();
 }
 
 bool TFormMain::event(QEvent* pEvent)
 {
     if (pEvent->type() == static_cast<QEvent::Type>(WM_IMAGEREADY)) {
+        if (m_pLastPreviewed != nullptr)
+            m_bPreviewBlank = false;  // a picture of this list was asked for
         PaintBox->update();
         return true;
     }
+    if (TakeExifDates(pEvent))
+        return true;
     if (pEvent->type() == QEvent::WindowBlocked || pEvent->type() == QEvent::WindowDeactivate)
         ReleaseHeldButton();
     return QWidget::event(pEvent);
@@ -211,6 +224,7 @@ bool TFormMain::FormCloseQuery()
         ShowMessageBox(this, UiStrings[19], UiStrings[20], MsgButtons::OkCancel, MsgIcon::None) != IDOK)
         return false;
     TimerAutorepeat->stop();
+    StopExifDates();
     StopPreviewWorker();
     // Settings that cannot be written are reported, and the window closes all the same: the
     // program can always be closed. The report waits until the image lock is released, since

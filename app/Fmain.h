@@ -7,12 +7,18 @@
 #include "Uonefile.h"
 
 struct ExifDateJob;
+struct ExifDateResult;
+struct ApplyRowEnd;
+class CExifDateReader;
 
 #include <QTreeWidgetItem>
 #include <QWidget>
 
 #include <cstdint>
+#include <memory>
 #include <string>
+#include <unordered_set>
+#include <vector>
 
 class QAbstractButton;
 class QCheckBox;
@@ -85,6 +91,15 @@ enum SortMode : std::uint8_t {
     SORT_BY_NEW_TIME = 1,
     SORT_BY_NAME_ASC = 2,
     SORT_BY_NAME_DESC = 3,
+    SORT_BY_EXIF_DATE = 4,
+};
+
+// The files for which Apply writes only the time stamp, though EXIF dates are ticked: their
+// capture date would have been replaced by a time not derived from it.
+struct CaptureDateChoice {
+    std::unordered_set<const COneFile*> fileTimesOnly;
+    bool bExifLeft = false;  // a row with a capture date at risk still gets its EXIF written, or
+                             // another changed row does
 };
 
 class TFormMain : public QWidget {
@@ -128,6 +143,21 @@ public:
     // Fills both time cells of a row, or only the "New time" cell (a blank while unchanged).
     static void ShowRowTimes(QTreeWidgetItem* pItem);
     static void ShowNewTime(QTreeWidgetItem* pItem);
+    static void ShowTimeCells(QTreeWidgetItem* pItem);  // the two time cells alone
+    // The EXIF date cell and the row's marks: the icon and tool tip of what Apply or a shift
+    // could not do, and the colour of a date that differs from the file's time.
+    static void ShowExifDate(QTreeWidgetItem* pItem);
+    static void ShowRowMarks(QTreeWidgetItem* pItem);
+    // F5 and Enter in the mask box: the folder again, after the unsaved-changes question.
+    void RescanFolder();
+    // Blocks until the background reader has delivered every EXIF date of the list, and shows
+    // them (tests, benchmarks).
+    void WaitForExifDates();
+    int RowsWithoutExifDate() const;
+    int RowsWithUnreadExifDate() const;
+    // The status line: files, selected, without an EXIF date, and what the last Apply did.
+    void UpdateStatus();
+    bool PreviewBlank() const { return m_bPreviewBlank; }
 
     // Time shift controls.
     void ShiftSelected(ShiftStep step);
@@ -143,6 +173,10 @@ public:
 
     // Apply changes: the new times into the files' time stamps and, when asked, their EXIF data.
     void ButtonApplyClick();
+    // A changed row whose EXIF capture date Apply would replace by a time not derived from it.
+    bool CaptureDateAtRisk(const COneFile& file) const;
+    // Asks before such rows are written, when there are any; false when the answer is Cancel.
+    bool ConfirmCaptureDates(CaptureDateChoice& choice);
 
     // Reference files and time from EXIF.
     void ButtonRefFile1Click();
@@ -201,6 +235,7 @@ public:
     QSplitter* Splitter = nullptr;
     QTreeWidget* ListViewFiles = nullptr;
     QTimer* TimerAutorepeat = nullptr;
+    QLabel* LabelStatus = nullptr;  // the status line under the list
 
     // State.
     QAbstractButton* m_pHeldButton = nullptr;
@@ -210,6 +245,7 @@ public:
     const COneFile* m_pLastPreviewed = nullptr;
     std::uint8_t m_nSortMode = SORT_BY_ORIGINAL_TIME;
     bool m_bExifConfirmed = false;
+    std::string m_strApplyStatus;  // what the last Apply did, for the status line
 
 protected:
     void showEvent(QShowEvent* pEvent) override;
@@ -228,6 +264,17 @@ private:
     void SelectStartFile();
     void CreateShiftButtons();
     void ConnectHandlers();
+    void ConnectKeys();
+    // True when there are no unsaved changes or the user agrees to drop them (the folder-switch
+    // question).
+    bool MayDropChanges();
+    // The background reader of the EXIF dates: started after each scan, stopped before the
+    // rows go; a batch of an earlier scan is dropped.
+    void StartExifDates();
+    void StopExifDates();
+    bool TakeExifDates(QEvent* pEvent);  // true when the event was a batch of dates
+    void ReadExifDatesOfChangedRows();
+    void CountApplied(bool bWritten);
     void ApplyUiStrings();
     void OnSelectionChanged(const QItemSelection& selected, const QItemSelection& deselected);
     bool ExifWanted() const;
@@ -241,6 +288,9 @@ private:
     // After the batch: stamps the row's file where the batch did not, shows what the disk
     // holds; true when all of the row was written.
     bool FinishRow(QTreeWidgetItem* pItem, const FILETIME& ftUtc, const ExifDateJob* pJob);
+    // The row's mark from how it ended; a file whose dates were rewritten has its date read
+    // again, so that the list shows what the disk holds.
+    void FinishRowMarks(COneFile& file, const ExifDateJob* pJob, const ApplyRowEnd& end);
     // Moves the mark to the first selected row; null (and nothing changed) when none is.
     const COneFile* MarkReference(DWORD dwFlag);
     void SetTimeFromExif(QTreeWidgetItem* pItem, bool bOnlyRow);
@@ -249,6 +299,12 @@ private:
     TxString m_strStartPath;
     TxString m_strStartName;  // the picture of the start path, selected after the first scan
     bool m_bShown = false;
+    bool m_bPreviewBlank = false;  // a scan came and no picture of its list was asked for since
+    std::unique_ptr<CExifDateReader> m_pExifReader;
+    std::vector<QTreeWidgetItem*> m_exifRows;  // rows of the last scan, by request number
+    std::uint64_t m_nExifGeneration = 0;       // of the reader's current request; 0 none
+    int m_nApplyWritten = 0;
+    int m_nApplyFailed = 0;
     bool m_bClosed = false;
     static TxString s_strSettingsPath;
 };
@@ -265,5 +321,8 @@ TxString HelpFileFor(const std::string& strExecutableFolder);
 
 // The folder of the running executable (no trailing "/" except for the root itself).
 TxString ExecutableFolder();
+
+// Hands a batch of the background reader's dates to the window (from the reader's thread).
+void PostExifDates(QObject* pWindow, std::uint64_t nGeneration, std::vector<ExifDateResult>&& results);
 
 extern TFormMain* FormMain;

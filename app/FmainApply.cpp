@@ -7,6 +7,7 @@
 #include "../platform/winfile.h"
 #include "../platform/wintime.h"
 #include "../tx/UTxUtils.h"
+#include "UapplyMarks.h"
 #include "Ulang.h"
 #include "UMessageBox.h"
 #include "Uonefile.h"
@@ -70,6 +71,9 @@ bool TFormMain::FinishRow(QTreeWidgetItem* pItem, const FILETIME& ftUtc, const E
     if (bWritten)
         file.m_ftNew = file.m_ftOriginal;
     file.m_bPending = !bWritten;
+    FinishRowMarks(file, pJob, {exif == ExifStep::NotNow, exif == ExifStep::Partly,
+                                !bStamped && exif != ExifStep::NotNow});
+    CountApplied(bWritten);
     ShowRowTimes(pItem);
     UpdateRefLabels(file);
     return bWritten;
@@ -78,7 +82,11 @@ bool TFormMain::FinishRow(QTreeWidgetItem* pItem, const FILETIME& ftUtc, const E
 void TFormMain::ButtonApplyClick()
 {
     const bool bExif = ExifWanted();
-    if (bExif && !m_bExifConfirmed) {
+    CaptureDateChoice choice;
+    if (bExif && !ConfirmCaptureDates(choice))
+        return;
+    // The warning is not needed when the answer left no EXIF date to write.
+    if (bExif && (choice.bExifLeft || choice.fileTimesOnly.empty()) && !m_bExifConfirmed) {
         if (ShowMessageBox(this, UiStrings[33], UiStrings[20], MsgButtons::OkCancel, MsgIcon::Exclamation) != IDOK)
             return;
         m_bExifConfirmed = true;
@@ -92,6 +100,7 @@ void TFormMain::ButtonApplyClick()
     std::vector<RowToWrite> rows;
     std::vector<ExifDateJob> jobs;
     bool bAllWritten = true;
+    m_nApplyWritten = m_nApplyFailed = 0;
     for (int i = 0; i < ListViewFiles->topLevelItemCount(); ++i) {
         QTreeWidgetItem* pItem = ListViewFiles->topLevelItem(i);
         COneFile& file = *FileOfRow(pItem);
@@ -105,12 +114,15 @@ void TFormMain::ButtonApplyClick()
         FILETIME ftNow{}, ftUtc{};
         const bool bNow = GetFileLastWriteTime(strPath.Text(), &ftNow);
         if (!LocalFileTimeToFileTimeNear(&file.m_ftNew, bNow ? &ftNow : nullptr, &ftUtc)) {
+            FinishRowMarks(file, nullptr, {false, false, true});
+            CountApplied(false);
+            ShowRowMarks(pItem);
             UpdateRefLabels(file);
             bAllWritten = false;
             continue;
         }
         RowToWrite row{pItem, ftUtc, kNoJob};
-        if (bExif) {
+        if (bExif && choice.fileTimesOnly.count(&file) == 0) {
             ExifDateJob job;
             job.strPath = strPath.Text();
             job.SetNewTime(file.m_ftNew);

@@ -198,8 +198,9 @@ void TFormMain::CreateControls()
 
     ListViewFiles = new QTreeWidget(Splitter);
     ListViewFiles->setObjectName(QStringLiteral("ListViewFiles"));
-    ListViewFiles->setColumnCount(3);
-    ListViewFiles->setHeaderLabels({QStringLiteral("File"), QStringLiteral("Original time"), QStringLiteral("New time")});
+    ListViewFiles->setColumnCount(4);
+    ListViewFiles->setHeaderLabels({QStringLiteral("File"), QStringLiteral("Original time"), QStringLiteral("New time"),
+                                    QStringLiteral("EXIF time")});
     ListViewFiles->setRootIsDecorated(false);
     ListViewFiles->setItemsExpandable(false);
     ListViewFiles->setUniformRowHeights(true);
@@ -218,10 +219,12 @@ void TFormMain::CreateControls()
     pHeader->setStretchLastSection(false);
     pHeader->setSectionResizeMode(0, QHeaderView::Stretch);  // "File" takes the rest of the width
     pHeader->setSectionResizeMode(1, QHeaderView::Interactive);
-    pHeader->setSectionResizeMode(2, QHeaderView::Interactive);
-    // Designed 120 wide; wider where the locale's time text in this font needs more.
-    pHeader->resizeSection(1, TimeColumnWidth(ListViewFiles));
-    pHeader->resizeSection(2, TimeColumnWidth(ListViewFiles));
+    // Designed 120 wide; wider where the locale's time text in this font needs more. The EXIF
+    // date column is a time column like the others.
+    for (int nColumn = 1; nColumn <= 3; ++nColumn) {
+        pHeader->setSectionResizeMode(nColumn, QHeaderView::Interactive);
+        pHeader->resizeSection(nColumn, TimeColumnWidth(ListViewFiles));
+    }
 
     Splitter->addWidget(PanelClient);
     Splitter->addWidget(ListViewFiles);
@@ -234,6 +237,12 @@ void TFormMain::CreateControls()
     pLayout->setSpacing(0);
     pLayout->addWidget(PanelControls);
     pLayout->addWidget(Splitter, 1);
+    // The status line under the list, which gives up its height.
+    LabelStatus = new QLabel(this);
+    LabelStatus->setObjectName(QStringLiteral("LabelStatus"));
+    LabelStatus->setTextFormat(Qt::PlainText);
+    LabelStatus->setContentsMargins(4, 2, 4, 2);
+    pLayout->addWidget(LabelStatus);
 
     TimerAutorepeat = new QTimer(this);
     TimerAutorepeat->setObjectName(QStringLiteral("TimerAutorepeat"));

@@ -13,6 +13,7 @@
 #include "Uguard.h"
 #include "Uutils.h"
 
+#include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QLineEdit>
 #include <QTreeWidget>
@@ -76,6 +77,12 @@ void TFormMain::ShowNewTime(QTreeWidgetItem* pItem)
 
 void TFormMain::ShowRowTimes(QTreeWidgetItem* pItem)
 {
+    ShowTimeCells(pItem);
+    ShowExifDate(pItem);  // the marks follow the original time
+}
+
+void TFormMain::ShowTimeCells(QTreeWidgetItem* pItem)
+{
     pItem->setText(1, TimeText(FileOfRow(pItem)->m_ftOriginal));
     ShowNewTime(pItem);
 }
@@ -93,8 +100,13 @@ void TFormMain::ScanFolder()
     std::vector<std::unique_ptr<TFileRow>> rows;
     {
         BulkUpdate bulk(ListViewFiles);
+        StopExifDates();             // before the rows it reads for go
         m_pLastPreviewed = nullptr;  // the records it could point to go with the old rows
         ListViewFiles->clear();
+        // The picture of the previous list is not shown over this one.
+        m_bPreviewBlank = true;
+        PaintBox->update();
+        m_strApplyStatus.clear();
 
         const QByteArray mask = EditMask->text().toUtf8();
         TxFindFile find;
@@ -112,7 +124,7 @@ void TFormMain::ScanFolder()
                 file.m_strName = info.m_strName;
                 TX_LOG("Found file %s", file.m_strName.Text());
                 pRow->setText(0, QString::fromUtf8(file.m_strName.Text()));
-                ShowRowTimes(pRow.get());
+                ShowTimeCells(pRow.get());  // no EXIF date and no mark yet
                 rows.push_back(std::move(pRow));
             } while (find.FindNext());
         }
@@ -123,6 +135,9 @@ void TFormMain::ScanFolder()
             items.append(pRow.release());
         ListViewFiles->addTopLevelItems(items);
     }
+    StartExifDates();  // the list is usable at once; the dates come in as they are read
+    // The rows are in the order the folder gave them until a column is clicked.
+    ListViewFiles->header()->setSortIndicatorShown(false);
     m_bChanged = false;
     UpdateControls();
 }
@@ -133,11 +148,15 @@ void TFormMain::ListViewFilesColumnClick(int nColumn)
     case 0: m_nSortMode = m_nSortMode == SORT_BY_NAME_ASC ? SORT_BY_NAME_DESC : SORT_BY_NAME_ASC; break;
     case 1: m_nSortMode = SORT_BY_ORIGINAL_TIME; break;
     case 2: m_nSortMode = SORT_BY_NEW_TIME; break;
+    case 3: m_nSortMode = SORT_BY_EXIF_DATE; break;
     default: return;
     }
     // The rows' own order (TFileRow::operator<) follows m_nSortMode; the list keeps the
     // selection while it sorts.
     ListViewFiles->sortItems(nColumn, Qt::AscendingOrder);
+    ListViewFiles->header()->setSortIndicator(
+        nColumn, m_nSortMode == SORT_BY_NAME_DESC ? Qt::DescendingOrder : Qt::AscendingOrder);
+    ListViewFiles->header()->setSortIndicatorShown(true);
 }
 
 int TFormMain::ListViewFilesCompare(const COneFile& a, const COneFile& b) const
@@ -146,6 +165,11 @@ int TFormMain::ListViewFilesCompare(const COneFile& a, const COneFile& b) const
     case SORT_BY_NEW_TIME: return CompareFileTimes(a.m_ftNew, b.m_ftNew);
     case SORT_BY_NAME_ASC: return Sign(lstrcmpiA(a.m_strName.Text(), b.m_strName.Text()));
     case SORT_BY_NAME_DESC: return Sign(lstrcmpiA(b.m_strName.Text(), a.m_strName.Text()));
+    case SORT_BY_EXIF_DATE:
+        // Files without a date (or not read yet) come first.
+        if (a.m_exif.HasDate() != b.m_exif.HasDate())
+            return a.m_exif.HasDate() ? 1 : -1;
+        return a.m_exif.HasDate() ? CompareFileTimes(a.m_exif.ft, b.m_exif.ft) : 0;
     default: return CompareFileTimes(a.m_ftOriginal, b.m_ftOriginal);
     }
 }
@@ -192,10 +216,23 @@ void TFormMain::RequestPreview()
     PostPreviewRequest(FullPath(*pFile).Text());  // a path too long for the request is logged, not sent
 }
 
+bool TFormMain::MayDropChanges()
+{
+    return !m_bChanged ||
+           ShowMessageBox(this, UiStrings[22], UiStrings[20], MsgButtons::OkCancel, MsgIcon::None) == IDOK;
+}
+
+void TFormMain::RescanFolder()
+{
+    if (!MayDropChanges())
+        return;
+    ScanFolder();
+    UpdateControls();
+}
+
 void TFormMain::ButtonSelectFolderClick()
 {
-    if (m_bChanged &&
-        ShowMessageBox(this, UiStrings[22], UiStrings[20], MsgButtons::OkCancel, MsgIcon::None) != IDOK)
+    if (!MayDropChanges())
         return;
     if (FormTree == nullptr)
         return;

@@ -52,6 +52,8 @@ void TFormMain::PanelClientResize()
 // other moment.
 void TFormMain::PaintBoxPaint()
 {
+    if (m_bPreviewBlank)
+        return;  // the picture is of the previous list
     std::lock_guard<std::mutex> lock(hImageMutex);
     if (pImageHeader == nullptr || pImageBits == nullptr)
         return;

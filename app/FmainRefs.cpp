@@ -2,13 +2,12 @@
 // others are shifted, and the new time of the selected rows taken from the pictures' own date.
 #include "Fmain.h"
 
-#include "../exif/Uexif.h"
+#include "UexifDate.h"
 #include "Uutils.h"
 
 #include <QLabel>
 #include <QTreeWidget>
 
-#include <memory>
 #include <string>
 
 namespace {
@@ -72,18 +71,21 @@ void TFormMain::UpdateRefLabels(const COneFile& file)
 void TFormMain::SetTimeFromExif(QTreeWidgetItem* pItem, bool bOnlyRow)
 {
     COneFile& file = *FileOfRow(pItem);
-    auto pExif = std::make_unique<CExif>();  // the tag table is large: not on the stack
-    if (!pExif->Open(FullPath(file).Text())) {
+    // Read again: the file may have changed since the list's reader saw it.
+    file.m_exif = ReadExifDate(FullPath(file).Text());
+    ShowExifDate(pItem);
+    if (file.m_exif.state == ExifDateState::NoExif) {
         if (bOnlyRow)
             ShowNoExifMessage();
         return;
     }
-    FILETIME ft{};
-    if (!pExif->GetDateTime(ft))
+    if (!file.m_exif.HasDate())
         return;  // no usable date: the row keeps its new time, silently
+    const FILETIME ft = file.m_exif.ft;
     // The EXIF date is a local time, as the list keeps them. The cell shows it even when it
     // equals the original time.
     file.m_ftNew = ft;
+    file.m_bFromExif = true;
     pItem->setText(2, QString::fromUtf8(TimeString(ft).c_str()));
     m_bChanged = true;
     UpdateRefLabels(file);

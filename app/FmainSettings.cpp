@@ -15,6 +15,7 @@
 #include <QTreeWidget>
 
 #include <algorithm>
+#include <iterator>
 #include <string>
 
 TxString TFormMain::s_strSettingsPath;
@@ -23,7 +24,7 @@ namespace {
 
 const char* const kFormSection = "Form";
 const char* const kSettingsSection = "Settings";
-const char* const kColumnKeys[3] = {"ColWidth0", "ColWidth1", "ColWidth2"};
+const char* const kColumnKeys[] = {"ColWidth0", "ColWidth1", "ColWidth2", "ColWidth3"};
 
 // Stored numbers are applied as they are, only kept inside what the window system can place.
 int Coordinate(int n) { return std::clamp(n, -32000, 32000); }
@@ -68,7 +69,7 @@ void TFormMain::LoadSettings()
     const int nPanelWidth = Extent(ini.ReadInteger(kFormSection, "ImgPanelWidth", PanelClient->width()));
     Splitter->setSizes({nPanelWidth, std::max(1, Splitter->width() - Splitter->handleWidth() - nPanelWidth)});
     QHeaderView* pHeader = ListViewFiles->header();
-    for (int i = 0; i < 3; ++i)
+    for (int i = 0; i < int(std::size(kColumnKeys)); ++i)
         pHeader->resizeSection(i, Extent(ini.ReadInteger(kFormSection, kColumnKeys[i], pHeader->sectionSize(i))));
 
     const QByteArray mask = EditMask->text().toUtf8();
@@ -92,7 +93,7 @@ void TFormMain::SaveSettings()
     ini.WriteInteger(kFormSection, "Height", height());
     ini.WriteInteger(kFormSection, "ImgPanelWidth", PanelClient->width());
     const QHeaderView* pHeader = ListViewFiles->header();
-    for (int i = 0; i < 3; ++i)
+    for (int i = 0; i < int(std::size(kColumnKeys)); ++i)
         ini.WriteInteger(kFormSection, kColumnKeys[i], pHeader->sectionSize(i));
     ini.WriteString(kSettingsSection, "Mask", EditMask->text().toUtf8().constData());
     ini.WriteString(kSettingsSection, "Folder", m_strFolder.Text());

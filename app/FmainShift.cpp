@@ -3,6 +3,7 @@
 #include "Fmain.h"
 
 #include "Uguard.h"
+#include "UlangList.h"
 #include "Uutils.h"
 
 #include <QApplication>
@@ -42,16 +43,17 @@ const ButtonStep kButtonSteps[] = {
 
 // One step on a local file time. A refused step (a date that does not exist, or a time outside
 // the valid range) leaves the value as it was.
-void ApplyStep(FILETIME& ft, ShiftStep step)
+bool ApplyStep(FILETIME& ft, ShiftStep step)
 {
     switch (step.unit) {
-    case ShiftUnit::Second: AddSeconds(ft, step.nSign); break;
-    case ShiftUnit::Minute: AddMinutes(ft, step.nSign); break;
-    case ShiftUnit::Hour: AddHours(ft, step.nSign); break;
-    case ShiftUnit::Day: AddDays(ft, step.nSign); break;
-    case ShiftUnit::Month: AddMonths(ft, step.nSign); break;
-    case ShiftUnit::Year: AddYears(ft, step.nSign); break;
+    case ShiftUnit::Second: return AddSeconds(ft, step.nSign);
+    case ShiftUnit::Minute: return AddMinutes(ft, step.nSign);
+    case ShiftUnit::Hour: return AddHours(ft, step.nSign);
+    case ShiftUnit::Day: return AddDays(ft, step.nSign);
+    case ShiftUnit::Month: return AddMonths(ft, step.nSign);
+    case ShiftUnit::Year: return AddYears(ft, step.nSign);
     }
+    return false;
 }
 
 }  // namespace
@@ -81,9 +83,12 @@ void TFormMain::ShiftSelected(ShiftStep step)
     std::sort(rows.begin(), rows.end(), [](const QModelIndex& a, const QModelIndex& b) { return a.row() < b.row(); });
     for (const QModelIndex& index : rows) {
         QTreeWidgetItem* pItem = ListViewFiles->topLevelItem(index.row());
-        ApplyStep(FileOfRow(pItem)->m_ftNew, step);
+        COneFile& file = *FileOfRow(pItem);
+        // A refused step (31 January plus a month) is marked until the row is shifted again.
+        file.m_strMark = ApplyStep(file.m_ftNew, step) ? "" : kMarkStepRefused;
         m_bChanged = true;
         ShowNewTime(pItem);
+        ShowRowMarks(pItem);
         UpdateRefLabels(*FileOfRow(pItem));
     }
 }

@@ -4,6 +4,9 @@
 #include "../platform/wintypes.h"
 #include "../tx/UTxStrings.h"
 #include "../tx/Utxbaseclasses.h"
+#include "UexifDate.h"
+
+#include <string>
 
 class COneFile : public TxObject {
 public:
@@ -14,6 +17,9 @@ public:
     // The last Apply wrote the file's time but not all of its EXIF dates: the row is still to
     // be applied, even where its file already shows the new time.
     bool m_bPending = false;
+    ExifDateInfo m_exif;       // the picture's own date, once read
+    bool m_bFromExif = false;  // the new time was set from that date (and perhaps shifted since)
+    std::string m_strMark;     // why the row is marked (Czech, one reason a line); empty: not marked
 
     bool IsChanged() const { return m_bPending || !(m_ftNew == m_ftOriginal); }
 };

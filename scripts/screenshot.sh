@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Makes docs/screenshot.png: builds the program if needed, starts it under Xvfb on a folder of
 # generated photographs (through velmora.ini beside a copy of the program), selects the first
-# photograph so that the preview pane shows it, and saves the main window as a PNG.
+# photograph so that the preview pane shows it, and saves the main window as a PNG: the list
+# with its EXIF date column and marked rows, and the status line.
 # Environment: VELMORA_BUILD = build folder to use (default: build).
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -20,15 +21,23 @@ trap 'rm -rf "$work"' EXIT
 mkdir -p "$work/bin" "$work/Photos 2006"
 cp "$build/bin/velmora" "$build/bin/Velmora.html" "$work/bin/"
 
-# A handful of photographs with their own pictures and times.
+# A handful of photographs with their own pictures, EXIF dates and times: most file times are
+# the camera's, three are the time they were copied (their rows are marked), and the last
+# photograph carries no EXIF data.
 colours=(steelblue darkorange seagreen firebrick goldenrod slateblue teal sienna)
 for i in "${!colours[@]}"; do
   n=$((i + 1))
   name=$(printf 'IMG_%04d.JPG' $((4810 + n * 3)))
   convert -size 640x480 "gradient:${colours[$i]}-white" -fill white \
     -draw "circle $((160 + n * 40)),240 $((160 + n * 40)),$((150 + n * 10))" "$work/Photos 2006/$name"
-  touch -d "2006-12-24 $(printf '%02d:%02d:%02d' $((9 + n)) $((n * 7 % 60)) $((n * 13 % 60)))" \
-    "$work/Photos 2006/$name"
+  taken=$(printf '%02d:%02d:%02d' $((9 + n)) $((n * 7 % 60)) $((n * 13 % 60)))
+  if [ "$n" -lt "${#colours[@]}" ]; then
+    exiftool -q -overwrite_original "-AllDates=2006:12:24 $taken" "$work/Photos 2006/$name"
+  fi
+  case $n in
+    3|5|6) touch -d "2026-12-09 01:4$n:50" "$work/Photos 2006/$name" ;;
+    *) touch -d "2006-12-24 $taken" "$work/Photos 2006/$name" ;;
+  esac
 done
 
 cat >"$work/bin/velmora.ini" <<INI

@@ -6,6 +6,7 @@
 
 std::vector<ShownMessage> FormFixture::s_messages;
 int FormFixture::s_nAnswer = IDOK;
+int FormFixture::s_nCaptureDateAnswer = IDFILETIMESONLY;
 
 void PrintTo(const QString& text, std::ostream* pStream)
 {
@@ -16,13 +17,14 @@ int FormFixture::Answer(QWidget*, const char* pszText, const char* pszCaption, M
                         MsgIcon icon)
 {
     s_messages.push_back({pszText, pszCaption, buttons, icon});
-    return s_nAnswer;
+    return buttons == MsgButtons::FileTimesExifCancel ? s_nCaptureDateAnswer : s_nAnswer;
 }
 
 void FormFixture::SetUp()
 {
     s_messages.clear();
     s_nAnswer = IDOK;
+    s_nCaptureDateAnswer = IDFILETIMESONLY;
     g_pfnMessageBoxHook = &Answer;
     std::filesystem::create_directory(Photos());
     TFormMain::SetSettingsPath(IniPath().c_str());

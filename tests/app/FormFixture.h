@@ -55,6 +55,9 @@ protected:
                       MsgIcon icon);
     static std::vector<ShownMessage> s_messages;
     static int s_nAnswer;
+    // The answer to the question before capture dates in EXIF would be replaced: its default
+    // button unless a test says otherwise.
+    static int s_nCaptureDateAnswer;
 
     TempFolder m_folder;
     std::unique_ptr<TFormMain> m_pForm;

@@ -98,7 +98,8 @@ TEST_F(SettingsTest, StoredValuesAreAppliedAtStartAndWrittenBackAtClose)
     // Keys already in the file are rewritten where they stand; a new one joins its section.
     EXPECT_EQ(Keys(strText), (std::vector<std::string>{"[Form]", "Left", "Top", "Width", "Height",
                                                        "ImgPanelWidth", "ColWidth1", "ColWidth2",
-                                                       "ColWidth0", "[Settings]", "Folder", "Mask"}))
+                                                       "ColWidth0", "ColWidth3", "[Settings]", "Folder",
+                                                       "Mask"}))
         << strText;
     EXPECT_NE(strText.find("Left=32\n"), std::string::npos) << strText;
     EXPECT_NE(strText.find("Width=820\n"), std::string::npos) << strText;
@@ -118,8 +119,18 @@ TEST_F(SettingsTest, AMissingFileGivesTheDesignDefaultsAndCloseWritesAllTenKeys)
     EXPECT_TRUE(form.close());
     const std::vector<std::string> keys = Keys(TempFolder::Read(IniPath()));
     EXPECT_EQ(keys, (std::vector<std::string>{"[Form]", "Left", "Top", "Width", "Height", "ImgPanelWidth",
-                                              "ColWidth0", "ColWidth1", "ColWidth2", "[Settings]", "Mask",
+                                              "ColWidth0", "ColWidth1", "ColWidth2", "ColWidth3", "[Settings]", "Mask",
                                               "Folder"}));
+}
+
+TEST_F(SettingsTest, TheEXIFDateColumnKeepsItsWidthLikeTheOthers)
+{
+    WriteSettings("ColWidth3=171\n");
+    TFormMain& form = Open();
+    EXPECT_EQ(form.ListViewFiles->columnWidth(3), 171);
+    form.ListViewFiles->header()->resizeSection(3, 133);
+    EXPECT_TRUE(form.close());
+    EXPECT_NE(TempFolder::Read(IniPath()).find("ColWidth3=133\n"), std::string::npos);
 }
 
 TEST_F(SettingsTest, OddContentsGiveDefaultsOrLimitsNeverACrash)
