@@ -3,6 +3,7 @@
 // the one write path. A reader only locates; it never interprets a date or writes a byte.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
@@ -66,6 +67,15 @@ struct ContainerLayout {
     // The largest JPEG picture the file embeds (a raw file's preview, a cover picture); 0 = none.
     std::uint64_t qwJpegOffset = 0;
     std::uint64_t qwJpegLength = 0;
+};
+
+// The bytes of the file being located, at 64-bit positions. Read is false, and fills nothing
+// that counts, when [qwOffset, qwOffset + cb) is not wholly inside the file.
+class ByteSource {
+public:
+    virtual ~ByteSource() = default;
+    virtual std::uint64_t Size() const = 0;
+    virtual bool Read(std::uint64_t qwOffset, void* pBuffer, std::size_t cb) = 0;
 };
 
 }  // namespace exif
