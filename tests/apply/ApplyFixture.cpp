@@ -2,6 +2,7 @@
 
 #include "app/Fexif.h"
 #include "app/Ulang.h"
+#include "exif/Uexif.h"
 
 #include <QAbstractButton>
 #include <QPlainTextEdit>
@@ -9,6 +10,7 @@
 #include <chrono>
 #include <ctime>
 #include <fstream>
+#include <memory>
 
 QString ApplyFixture::s_strListing;
 int ApplyFixture::s_nListingsShown = 0;
@@ -97,4 +99,16 @@ void ApplyFixture::SelectAndShift(std::initializer_list<const char*> names, QAbs
 {
     Select(names);
     pButton->click();
+}
+
+std::vector<std::string> ApplyFixture::DateTexts(const std::string& path)
+{
+    auto pExif = std::make_unique<CExif>();
+    EXPECT_TRUE(pExif->Open(path.c_str()));
+    std::vector<std::string> texts;
+    for (DWORD dwTag : {306u, 36867u, 36868u}) {
+        const ExifTagEntry* pTag = pExif->FindTag(dwTag);
+        texts.push_back(pTag && pTag->bPresent ? pTag->szValue : "");
+    }
+    return texts;
 }

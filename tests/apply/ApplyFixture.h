@@ -9,6 +9,7 @@
 
 #include <filesystem>
 #include <string>
+#include <vector>
 
 class ApplyFixture : public FormFixture {
 protected:
@@ -30,6 +31,9 @@ protected:
     // The same form for a local file time of the list ("2006-07-14 10:00:00").
     static std::string Calendar(const FILETIME& ftLocal);
     static std::filesystem::perms Mode(const std::string& path);
+    // The three date texts of a file as the engine reads them: DateTime, DateTimeOriginal,
+    // DateTimeDigitized (empty where the tag is missing).
+    static std::vector<std::string> DateTexts(const std::string& path);
 
     // A message box shown with UI strings nText and nCaption.
     static void ExpectMessage(const ShownMessage& message, int nText, int nCaption, MsgButtons buttons,

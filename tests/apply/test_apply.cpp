@@ -25,19 +25,6 @@ namespace {
 
 const exiftest::CameraDates kDates{"2006:12:24 17:05:09", "2006:12:24 17:05:09", "2006:12:24 17:05:09"};
 
-// The three date texts of a file: DateTime, DateTimeOriginal, DateTimeDigitized.
-std::vector<std::string> DateTexts(const std::string& path)
-{
-    auto pExif = std::make_unique<CExif>();
-    EXPECT_TRUE(pExif->Open(path.c_str()));
-    std::vector<std::string> texts;
-    for (DWORD dwTag : {306u, 36867u, 36868u}) {
-        const ExifTagEntry* pTag = pExif->FindTag(dwTag);
-        texts.push_back(pTag && pTag->bPresent ? pTag->szValue : "");
-    }
-    return texts;
-}
-
 // The positions where two files of the same length differ span at most one date text.
 void ExpectOnlyOneDateTextChanged(const Bytes& before, const Bytes& after)
 {

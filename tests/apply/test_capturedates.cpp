@@ -22,19 +22,6 @@ namespace {
 
 constexpr int kExifColumn = 3;
 
-// The three date texts of a file: DateTime, DateTimeOriginal, DateTimeDigitized.
-std::vector<std::string> DateTexts(const std::string& path)
-{
-    auto pExif = std::make_unique<CExif>();
-    EXPECT_TRUE(pExif->Open(path.c_str()));
-    std::vector<std::string> texts;
-    for (DWORD dwTag : {306u, 36867u, 36868u}) {
-        const ExifTagEntry* pTag = pExif->FindTag(dwTag);
-        texts.push_back(pTag && pTag->bPresent ? pTag->szValue : "");
-    }
-    return texts;
-}
-
 }  // namespace
 
 class CaptureDateTest : public ApplyFixture {
