@@ -30,7 +30,7 @@ bool ReadIsoText(std::string_view text, DateDigits& digits)
             if (c < '0' || c > '9')
                 return false;
         const std::string_view head = text.substr(0, text.size() - 5);
-        if (head.empty() || head.back() < '0' || head.back() > '9' || !ReadXmpDate(head, digits) ||
+        if (head.size() <= 10 || head.find_first_of("+-Z", 10) != std::string_view::npos || !ReadXmpDate(head, digits) ||
             (zone[0] - '0') * 10 + (zone[1] - '0') > 23 || (zone[2] - '0') * 10 + (zone[3] - '0') > 59)
             return false;
     }

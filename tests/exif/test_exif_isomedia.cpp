@@ -3,6 +3,7 @@
 // boxes give a clear outcome without a read outside the file.
 #include "IsoFiles.h"
 #include "TimeZoneGuard.h"
+#include "exif/Uisobox.h"
 #include "exif/Uisomedia.h"
 #include "exif/Umemsource.h"
 #include "exif/Umovietime.h"
@@ -86,7 +87,7 @@ std::string Local(const FILETIME& ft)
 {
     SYSTEMTIME st{};
     FileTimeToSystemTime(&ft, &st);
-    char sz[32];
+    char sz[64];
     std::snprintf(sz, sizeof sz, "%04d-%02d-%02d %02d:%02d:%02d", st.wYear, st.wMonth, st.wDay, st.wHour, st.wMinute,
                   st.wSecond);
     return sz;
@@ -206,5 +207,201 @@ TEST_F(IsoMediaFiles, EveryPlaceHoldsWhatExiftoolReads)
                       Output("exiftool -b -" + std::string(c.pszPicture) + " '" + c.path + "'"));
         else
             EXPECT_EQ(layout.qwJpegLength, 0u);
+    }
+}
+
+namespace {
+
+std::uint64_t MovieSeconds(int y, int mo, int d, int h, int mi, int s)
+{
+    std::tm tm{};
+    tm.tm_year = y - 1900, tm.tm_mon = mo - 1, tm.tm_mday = d, tm.tm_hour = h, tm.tm_min = mi, tm.tm_sec = s;
+    return std::uint64_t(timegm(&tm) + 2082844800);
+}
+
+exif::MovieTimeField Field(int nBytes, std::uint64_t qwSeconds)
+{
+    exif::MovieTimeField f;
+    f.nBytes = nBytes;
+    f.qwSeconds = qwSeconds;
+    return f;
+}
+
+}  // namespace
+
+// A movie time reads as the local time with the offset in force at that date, and that local
+// time converts back to the same seconds, also in the hour the clocks show twice.
+TEST(MovieTimes, ConvertWithTheOffsetInForceAndBack)
+{
+    const struct {
+        const char* zone;
+        std::uint64_t qwSeconds;
+        const char* local;
+    } cases[] = {
+        {"UTC0", MovieSeconds(2020, 1, 2, 3, 4, 5), "2020-01-02 03:04:05"},
+        {"Europe/Prague", MovieSeconds(2020, 1, 2, 3, 4, 5), "2020-01-02 04:04:05"},
+        {"Europe/Prague", MovieSeconds(2020, 7, 1, 12, 0, 0), "2020-07-01 14:00:00"},
+        {"Europe/Prague", MovieSeconds(2020, 3, 29, 0, 59, 59), "2020-03-29 01:59:59"},
+        {"Europe/Prague", MovieSeconds(2020, 3, 29, 1, 0, 0), "2020-03-29 03:00:00"},
+        {"Europe/Prague", MovieSeconds(2020, 10, 25, 0, 30, 0), "2020-10-25 02:30:00"},
+        {"Europe/Prague", MovieSeconds(2020, 10, 25, 1, 30, 0), "2020-10-25 02:30:00"},
+        {"America/New_York", MovieSeconds(2021, 11, 7, 5, 30, 0), "2021-11-07 01:30:00"},
+        {"America/New_York", MovieSeconds(2021, 11, 7, 6, 30, 0), "2021-11-07 01:30:00"},
+        {"Australia/Lord_Howe", MovieSeconds(2021, 4, 3, 14, 45, 0), "2021-04-04 01:45:00"},
+        {"Australia/Lord_Howe", MovieSeconds(2021, 4, 3, 15, 15, 0), "2021-04-04 01:45:00"},
+        {"UTC0", 0xFFFFFFFFull, "2040-02-06 06:28:15"},
+        {"UTC0", 1, "1904-01-01 00:00:01"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.zone) + " " + c.local);
+        TimeZoneGuard zone(c.zone);
+        FILETIME ft{};
+        ASSERT_TRUE(exif::MovieTimeToLocal(c.qwSeconds, ft));
+        EXPECT_EQ(Local(ft), c.local);
+        for (int nBytes : {4, 8}) {
+            std::vector<BYTE> ab;
+            ASSERT_TRUE(exif::MovieTimeBytes(Field(nBytes, c.qwSeconds), ft, ab));
+            EXPECT_EQ(ab, Be(c.qwSeconds, nBytes));
+        }
+    }
+}
+
+// Times a field cannot hold: unset (0), past 9999, before 1904, past 2040 in 32 bits, a width
+// that is neither 4 nor 8.
+TEST(MovieTimes, RefuseWhatTheFieldCannotHold)
+{
+    TimeZoneGuard zone("UTC0");
+    FILETIME ft{};
+    EXPECT_FALSE(exif::MovieTimeToLocal(0, ft));
+    EXPECT_FALSE(exif::MovieTimeToLocal(std::uint64_t(1) << 62, ft));
+    std::vector<BYTE> ab;
+    const FILETIME ft2040 = LocalTime(2040, 2, 6, 6, 28, 16);
+    EXPECT_FALSE(exif::MovieTimeBytes(Field(4, 1), ft2040, ab));
+    ASSERT_TRUE(exif::MovieTimeBytes(Field(8, 1), ft2040, ab));
+    EXPECT_EQ(ab, Be(std::uint64_t(1) << 32, 8));
+    EXPECT_FALSE(exif::MovieTimeBytes(Field(8, 1), LocalTime(1903, 12, 31, 23, 59, 59), ab));
+    EXPECT_FALSE(exif::MovieTimeBytes(Field(8, 1), LocalTime(1904, 1, 1, 0, 0, 0), ab));
+    EXPECT_FALSE(exif::MovieTimeBytes(Field(3, 1), LocalTime(2020, 1, 1, 0, 0, 0), ab));
+}
+
+// A date text's digits are local time; a rewrite keeps its length, separators, fraction and
+// zone. An empty rewrite: the text is not such a date and is left alone.
+TEST(MovieTimes, DateTextsKeepTheirShape)
+{
+    const FILETIME ftNew = LocalTime(2010, 3, 4, 5, 6, 7);
+    const struct {
+        const char* text;
+        const char* local;
+        const char* rewritten;
+    } cases[] = {
+        {"2024-05-01T10:11:12+0200", "2024-05-01 10:11:12", "2010-03-04T05:06:07+0200"},
+        {"2024-05-01T10:11:12-0530", "2024-05-01 10:11:12", "2010-03-04T05:06:07-0530"},
+        {"2024-05-01T10:11:12+02:00", "2024-05-01 10:11:12", "2010-03-04T05:06:07+02:00"},
+        {"2024-05-01T10:11:12Z", "2024-05-01 10:11:12", "2010-03-04T05:06:07Z"},
+        {"2024-05-01T10:11:12.345+0200", "2024-05-01 10:11:12", "2010-03-04T05:06:07.345+0200"},
+        {"2024-05-01T10:11", "2024-05-01 10:11:00", "2010-03-04T05:06"},
+        {"2024-05-01", "", ""},
+        {"2024-05-01T10:11:12+02", "", ""},
+        {"2024-05-01T10:11:12+2500", "", ""},
+        {"2024-05-01T10:11:12Z+0200", "", ""},
+        {"2024-05-01T10:11:12+02:00+0200", "", ""},
+        {"2024:05:01 10:11:12", "", ""},
+        {"", "", ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text);
+        FILETIME ft{};
+        std::vector<BYTE> ab;
+        EXPECT_EQ(exif::IsoTextToLocal(c.text, ft), *c.local != 0);
+        EXPECT_EQ(exif::IsoTextTimeBytes(c.text, ftNew, ab), *c.rewritten != 0);
+        if (*c.local) {
+            EXPECT_EQ(Local(ft), c.local);
+            EXPECT_EQ(std::string(ab.begin(), ab.end()), c.rewritten);
+        }
+    }
+    std::vector<BYTE> ab;
+    EXPECT_FALSE(exif::IsoTextTimeBytes("2024-05-01T10:11:12Z", LocalTime(10000, 1, 1, 0, 0, 0), ab));
+}
+
+namespace {
+
+const std::uint64_t kCreated = MovieSeconds(2020, 1, 2, 3, 4, 5), kModified = kCreated + 60;
+
+Bytes Movie(const Bytes& body) { return IsoBox("moov", body); }
+Bytes Track(int nVersion)
+{
+    return IsoBox("trak", Cat({TimeHeader("tkhd", nVersion, kCreated, kModified),
+                               IsoBox("mdia", TimeHeader("mdhd", nVersion, kCreated, kModified))}));
+}
+// The box with its size field set to dwSize.
+Bytes WithSize(std::uint32_t dwSize, Bytes box)
+{
+    const Bytes size = Be(dwSize, 4);
+    std::copy(size.begin(), size.end(), box.begin());
+    return box;
+}
+
+Bytes Nested(int nLevels)
+{
+    Bytes inner = TimeHeader("mvhd", 0, kCreated, kModified);
+    for (int i = 0; i < nLevels; ++i)
+        inner = IsoBox(i % 2 ? "udta" : "trak", inner);
+    return inner;
+}
+
+Bytes ManyBoxes(std::size_t nBoxes)
+{
+    Bytes out;
+    const Bytes free = IsoBox("free", {});
+    for (std::size_t i = 0; i < nBoxes; ++i)
+        out.insert(out.end(), free.begin(), free.end());
+    return out;
+}
+
+}  // namespace
+
+// Broken or odd boxes: what holds together is read, nothing past a box's parent or the file.
+TEST(IsoMediaBoxes, BrokenSizesGiveAClearOutcome)
+{
+    const Bytes mvhd = TimeHeader("mvhd", 0, kCreated, kModified);
+    const Bytes ftyp = Ftyp("isom");
+    const Bytes bigMovie = Movie(Cat({mvhd, Track(1)}));
+    const Bytes largeSize = Cat({Be(1, 4), Bytes{'m', 'o', 'o', 'v'}, Be(16 + mvhd.size(), 8), mvhd});
+    const struct {
+        const char* name;
+        Bytes file;
+        bool bLooks;
+        std::vector<int> widths;  // of the times found, in order
+    } cases[] = {
+        {"empty file", {}, false, {}},
+        {"a JPEG", {0xFF, 0xD8, 0xFF, 0xE0, 0, 16, 'J', 'F', 'I', 'F', 0, 1}, false, {}},
+        {"file type alone", ftyp, true, {}},
+        {"32- and 64-bit headers, media data to the end (size 0)",
+         Cat({ftyp, bigMovie, Be(0, 4), Bytes{'m', 'd', 'a', 't'}, Bytes(100, 7)}), true, {4, 4, 8, 8, 8, 8}},
+        {"a movie box with a 64-bit size", Cat({ftyp, largeSize}), true, {4, 4}},
+        {"a movie box of size 0 (to the end)", Cat({ftyp, WithSize(0, Movie(mvhd))}), true, {4, 4}},
+        {"a track past its movie", Cat({ftyp, Movie(Cat({mvhd, WithSize(2000, Track(0))}))}), true, {4, 4}},
+        {"a movie past the file", Cat({ftyp, WithSize(std::uint32_t(bigMovie.size() + 1), bigMovie)}), true, {}},
+        {"a box smaller than its header", Cat({ftyp, Movie(Cat({WithSize(4, IsoBox("free", {})), mvhd}))}), true, {}},
+        {"a 64-bit size below its header", Cat({ftyp, Be(1, 4), Bytes{'m', 'o', 'o', 'v'}, Be(8, 8), mvhd}), true, {}},
+        {"a header of version 2, one cut short",
+         Cat({ftyp, Movie(Cat({IsoFullBox("mvhd", 2, Bytes(40, 0)), IsoFullBox("mvhd", 0, Be(kCreated, 4))}))}), true, {}},
+        {"deep nesting", Cat({ftyp, Movie(Cat({Nested(2000), mvhd}))}), true, {4, 4}},
+        {"more boxes than are read", Cat({ftyp, ManyBoxes(exif::iso::kMaxBoxes), Movie(mvhd)}), true, {}},
+        {"the first movie box only", Cat({ftyp, Movie(mvhd), Movie(Track(0))}), true, {4, 4}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        exif::MemoryByteSource src(c.file.data(), c.file.size());
+        EXPECT_EQ(exif::LooksLikeIsoMedia(src), c.bLooks);
+        exif::ContainerLayout layout;
+        EXPECT_EQ(exif::LocateIsoMedia(src, layout), !c.widths.empty());
+        std::vector<int> widths;
+        for (const exif::MovieTimeField& f : layout.movieTimes) {
+            widths.push_back(f.nBytes);
+            EXPECT_EQ(f.qwSeconds, f.nDate == 1 ? kCreated : kModified) << f.szWhere;
+            EXPECT_EQ(Slice(c.file, f.qwOffset, std::uint64_t(f.nBytes)), Slice(Be(f.qwSeconds, f.nBytes), 0, std::uint64_t(f.nBytes)));
+        }
+        EXPECT_EQ(widths, c.widths);
     }
 }
