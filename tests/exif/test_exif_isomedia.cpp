@@ -405,3 +405,133 @@ TEST(IsoMediaBoxes, BrokenSizesGiveAClearOutcome)
         EXPECT_EQ(widths, c.widths);
     }
 }
+
+namespace {
+
+struct Extent {
+    std::uint64_t qwOffset = 0, qwLength = 0;
+};
+
+// An item location box: items 1 (Exif) and 2 (XMP), each stored as the extents given, at
+// base offset qwBase (given as nBaseSize bytes), with the construction method nMethod.
+struct Iloc {
+    int nVersion = 0, nOffsetSize = 4, nLengthSize = 4, nBaseSize = 0, nMethod = 0;
+    std::uint64_t qwBase = 0;
+    bool bTwoExtents = false;
+
+    Bytes Build(const Extent& exif, const Extent& xmp) const
+    {
+        const int nIdSize = nVersion < 2 ? 2 : 4;
+        Bytes body = Cat({Be(std::uint64_t(nOffsetSize << 4 | nLengthSize), 1), Be(std::uint64_t(nBaseSize << 4), 1),
+                          Be(2, nIdSize)});
+        std::uint32_t dwId = 1;
+        for (const Extent& e : {exif, xmp}) {
+            const Bytes one = Cat({Be(e.qwOffset - qwBase, nOffsetSize), Be(e.qwLength, nLengthSize)});
+            body = Cat({body, Be(dwId++, nIdSize), nVersion > 0 ? Be(std::uint64_t(nMethod), 2) : Bytes(), Be(0, 2),
+                        Be(qwBase, nBaseSize), Be(bTwoExtents ? 2 : 1, 2), one, bTwoExtents ? one : Bytes()});
+        }
+        return IsoFullBox("iloc", nVersion, body);
+    }
+};
+
+Bytes Infe(std::uint16_t wId, const char* pszType, const std::string& extra)
+{
+    return IsoFullBox("infe", 2, Cat({Be(wId, 2), Be(0, 2), Bytes(pszType, pszType + 4), Bytes{0},
+                                      Bytes(extra.begin(), extra.end())}));
+}
+
+struct HeifFile {
+    Bytes bytes;
+    Extent exif, xmp;
+};
+
+// A HEIF file whose 'meta' box names an Exif item and an XMP item, stored in 'mdat' after it.
+HeifFile Heif(const Iloc& iloc, std::uint32_t dwTiffSkip = 6, std::int64_t nExifShift = 0)
+{
+    const Bytes tiff = Camera(false).Build();
+    const std::string packet = "<x:xmpmeta xmlns:x='adobe:ns:meta/'/>";
+    const Bytes exifItem = Cat({Be(dwTiffSkip, 4), Bytes{'E', 'x', 'i', 'f', 0, 0}, tiff});
+    const Bytes iinf = IsoFullBox("iinf", 0, Cat({Be(2, 2), Infe(1, "Exif", ""),
+                                                  Infe(2, "mime", std::string("application/rdf+xml\0", 20))}));
+    HeifFile f;
+    const Bytes ftyp = Ftyp("heic");
+    for (int nPass = 0; nPass < 2; ++nPass) {
+        const Bytes meta = IsoFullBox("meta", 0, Cat({iinf, iloc.Build(f.exif, f.xmp)}));
+        const std::uint64_t qwData = ftyp.size() + meta.size() + 8;
+        f.exif = {qwData + std::uint64_t(nExifShift), exifItem.size()};
+        f.xmp = {qwData + exifItem.size(), packet.size()};
+        f.bytes = Cat({ftyp, meta, IsoBox("mdat", Cat({exifItem, Bytes(packet.begin(), packet.end())}))});
+    }
+    return f;
+}
+
+}  // namespace
+
+// An Exif or XMP item is placed only when it is one extent of this file inside the file; the
+// TIFF structure starts where the Exif item's first four bytes say.
+TEST(IsoMediaBoxes, ItemsArePlacedOnlyWhereTheirLocationHolds)
+{
+    const struct {
+        const char* name;
+        Iloc iloc;
+        std::uint32_t dwTiffSkip = 6;
+        std::int64_t nExifShift = 0;
+        bool bExif = true, bXmp = true;
+    } cases[] = {
+        {"version 0", {}},
+        {"version 1 with a base offset", {1, 4, 4, 8, 0, 100}},
+        {"version 2, 64-bit fields", {2, 8, 8, 4, 0, 0}},
+        {"stored inside the meta box (method 1)", {1, 4, 4, 0, 1, 0}, 6, 0, false, false},
+        {"stored as two extents", {0, 4, 4, 0, 0, 0, true}, 6, 0, false, false},
+        {"field widths that do not exist", {0, 3, 4, 0, 0, 0}, 6, 0, false, false},
+        {"Exif item past the end of the file", {}, 6, 1 << 20, false, true},
+        {"Exif item running past the end of the file", {}, 6, 40, false, true},
+        {"TIFF offset past the item", {}, 100000, 0, false, true},
+        {"TIFF offset not at a TIFF header", {}, 2, 0, false, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const HeifFile f = Heif(c.iloc, c.dwTiffSkip, c.nExifShift);
+        exif::MemoryByteSource src(f.bytes.data(), f.bytes.size());
+        exif::ContainerLayout layout;
+        EXPECT_EQ(exif::LocateIsoMedia(src, layout), c.bExif || c.bXmp);
+        ASSERT_EQ(layout.tiff.size(), c.bExif ? 1u : 0u);
+        ASSERT_EQ(layout.xmp.size(), c.bXmp ? 1u : 0u);
+        if (c.bExif) {
+            EXPECT_EQ(layout.tiff[0].qwOffset, f.exif.qwOffset + 10);
+            EXPECT_EQ(layout.tiff[0].qwLength, f.exif.qwLength - 10);
+            EXPECT_FALSE(layout.tiff[0].bExifIfd);
+        }
+        if (c.bXmp) {
+            EXPECT_EQ(layout.xmp[0].qwOffset, f.xmp.qwOffset);
+            EXPECT_EQ(layout.xmp[0].qwLength, f.xmp.qwLength);
+        }
+    }
+}
+
+// Positions past 4 GiB: a movie box after a long media data box (64-bit size) in a sparse file,
+// found by reading box headers only.
+TEST(IsoMediaBoxes, ReadsPastFourGibibytesWithoutReadingTheFile)
+{
+    ScratchDir dir;
+    const std::uint64_t qwMediaData = (5ull << 30) + 16;
+    const Bytes head = Cat({Ftyp("mp41"), Be(1, 4), Bytes{'m', 'd', 'a', 't'}, Be(qwMediaData, 8)});
+    const Bytes movie = Movie(Cat({TimeHeader("mvhd", 1, kCreated, kModified), Track(0)}));
+    const std::string path = dir.Path("long.mp4");
+    {
+        std::ofstream out(path, std::ios::binary);
+        out.write(reinterpret_cast<const char*>(head.data()), std::streamsize(head.size()));
+        out.seekp(std::streamoff(head.size() - 16 + qwMediaData));
+        out.write(reinterpret_cast<const char*>(movie.data()), std::streamsize(movie.size()));
+        ASSERT_TRUE(out.good());
+    }
+    FileByteSource src(path);
+    exif::ContainerLayout layout;
+    ASSERT_TRUE(exif::LocateIsoMedia(src, layout));
+    ASSERT_EQ(layout.movieTimes.size(), 6u);
+    EXPECT_EQ(layout.movieTimes[0].qwOffset, head.size() - 16 + qwMediaData + 8 + 12);  // after the movie box's and the header's own headers
+    EXPECT_EQ(layout.movieTimes[0].nBytes, 8);
+    EXPECT_EQ(layout.movieTimes[0].qwSeconds, kCreated);
+    EXPECT_STREQ(layout.movieTimes[2].szWhere, "tkhd#1");
+    EXPECT_LT(src.Reads(), 40);
+}
