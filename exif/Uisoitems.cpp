@@ -125,9 +125,43 @@ void AddExifItem(Reader& reader, ContainerLayout& layout, const Extent& extent, 
     AddTiff(reader, layout, qwTiff, extent.qwLength - 4 - dwSkip, szWhere, false);
 }
 
+// The primary item ('pitm'): its id, or 0 when there is none.
+std::uint32_t PrimaryItem(Reader& reader, const Box& pitm)
+{
+    std::uint8_t abVersion[1];
+    std::uint64_t qwId = 0;
+    if (pitm.type == 0 || !reader.Bytes(pitm.qwBody, pitm.qwEnd, abVersion, 1) ||
+        !reader.Number(pitm.qwBody + 4, pitm.qwEnd, abVersion[0] == 0 ? 2 : 4, qwId))
+        return 0;
+    return std::uint32_t(qwId);
+}
+
+// Whether the item references ('iref') say that item dwItem describes item dwPrimary (a 'cdsc'
+// reference from the one to the other).
+bool Describes(Reader& reader, const Box& iref, std::uint32_t dwItem, std::uint32_t dwPrimary)
+{
+    std::vector<std::uint8_t> body;
+    if (iref.type == 0 || dwPrimary == 0 || !ReadBody(reader, iref, kMaxTable, body) || body.empty())
+        return false;
+    const int nIdSize = body[0] == 0 ? 2 : 4;
+    bool bFound = false;
+    ForEachBox(reader, iref.qwBody + 4, iref.qwEnd, [&](const Box& ref) {
+        std::vector<std::uint8_t> refBody;
+        if (ref.type != Fourcc("cdsc") || !ReadBody(reader, ref, kMaxTable, refBody))
+            return true;
+        Cursor c(refBody.data(), refBody.size());
+        const std::uint64_t qwFrom = c.Get(nIdSize), qwCount = c.Get(2);
+        for (std::uint64_t n = 0; n < qwCount && c.bOk && qwFrom == dwItem; ++n)
+            bFound = bFound || (c.Get(nIdSize) == dwPrimary && c.bOk);
+        return !bFound;
+    });
+    return bFound;
+}
+
 }  // namespace
 
-void ReadItems(Reader& reader, const Box& iinf, const Box& iloc, ContainerLayout& layout)
+void ReadItems(Reader& reader, const Box& iinf, const Box& iloc, const Box& pitm, const Box& iref,
+               ContainerLayout& layout)
 {
     std::uint8_t abHead[4];
     if (!reader.Bytes(iinf.qwBody, iinf.qwEnd, abHead, 4))
@@ -141,6 +175,15 @@ void ReadItems(Reader& reader, const Box& iinf, const Box& iloc, ContainerLayout
     });
     if (items.empty())
         return;
+    // The Exif item that describes the primary picture comes first: its dates are the file's.
+    const std::uint32_t dwPrimary = PrimaryItem(reader, pitm);
+    for (std::size_t i = 1; i < items.size(); ++i)
+        if (items[i].kind == ItemKind::Exif && Describes(reader, iref, items[i].dwId, dwPrimary)) {
+            const Item main = items[i];
+            items.erase(items.begin() + long(i));
+            items.insert(items.begin(), main);
+            break;
+        }
     const std::vector<Extent> extents = ReadIloc(reader, iloc, items);
     int nExif = 0;
     for (std::size_t i = 0; i < items.size(); ++i) {

@@ -100,10 +100,12 @@ void ReadMeta(Reader& reader, const Box& meta, ContainerLayout& layout)
     std::uint32_t dwFirst = 0;
     if (!reader.U32(meta.qwBody, meta.qwEnd, dwFirst))
         return;
-    Box iinf, iloc, keys, ilst;
+    Box iinf, iloc, pitm, iref, keys, ilst;
     ForEachBox(reader, meta.qwBody + (dwFirst == 0 ? 4 : 0), meta.qwEnd, [&](const Box& box) {
         Box* pSlot = box.type == Fourcc("iinf")   ? &iinf
                      : box.type == Fourcc("iloc") ? &iloc
+                     : box.type == Fourcc("pitm") ? &pitm
+                     : box.type == Fourcc("iref") ? &iref
                      : box.type == Fourcc("keys") ? &keys
                      : box.type == Fourcc("ilst") ? &ilst
                                                   : nullptr;
@@ -112,7 +114,7 @@ void ReadMeta(Reader& reader, const Box& meta, ContainerLayout& layout)
         return true;
     });
     if (iinf.type != 0 && iloc.type != 0)
-        ReadItems(reader, iinf, iloc, layout);
+        ReadItems(reader, iinf, iloc, pitm, iref, layout);
     if (ilst.type != 0) {
         std::vector<std::uint32_t> dates, pictures;
         if (keys.type != 0)

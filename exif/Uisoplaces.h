@@ -26,8 +26,11 @@ void AddJpeg(Reader& reader, ContainerLayout& layout, std::uint64_t qwOffset, st
 // QuickTime creation date and the cover picture go into the layout.
 void ReadMeta(Reader& reader, const Box& meta, ContainerLayout& layout);
 
-// The Exif and XMP items of a HEIF 'meta' box, from its item infos and item locations.
-void ReadItems(Reader& reader, const Box& iinf, const Box& iloc, ContainerLayout& layout);
+// The Exif and XMP items of a HEIF 'meta' box, from its item infos and item locations; the Exif
+// item that the item references ('iref', type 0 when absent) tie to the primary item ('pitm')
+// first.
+void ReadItems(Reader& reader, const Box& iinf, const Box& iloc, const Box& pitm, const Box& iref,
+               ContainerLayout& layout);
 
 // The item list of a 'meta' box: the creation date text and the cover picture. keyDates and
 // keyPictures: the 1-based indexes of the keys that name them (from the 'keys' box).

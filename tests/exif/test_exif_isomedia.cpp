@@ -412,20 +412,20 @@ struct Extent {
     std::uint64_t qwOffset = 0, qwLength = 0;
 };
 
-// An item location box: items 1 (Exif) and 2 (XMP), each stored as the extents given, at
-// base offset qwBase (given as nBaseSize bytes), with the construction method nMethod.
+// An item location box: items 1, 2, ... each stored as the extents given, at base offset
+// qwBase (given as nBaseSize bytes), with the construction method nMethod.
 struct Iloc {
     int nVersion = 0, nOffsetSize = 4, nLengthSize = 4, nBaseSize = 0, nMethod = 0;
     std::uint64_t qwBase = 0;
     bool bTwoExtents = false;
 
-    Bytes Build(const Extent& exif, const Extent& xmp) const
+    Bytes Build(const std::vector<Extent>& extents) const
     {
         const int nIdSize = nVersion < 2 ? 2 : 4;
         Bytes body = Cat({Be(std::uint64_t(nOffsetSize << 4 | nLengthSize), 1), Be(std::uint64_t(nBaseSize << 4), 1),
-                          Be(2, nIdSize)});
+                          Be(extents.size(), nIdSize)});
         std::uint32_t dwId = 1;
-        for (const Extent& e : {exif, xmp}) {
+        for (const Extent& e : extents) {
             const Bytes one = Cat({Be(e.qwOffset - qwBase, nOffsetSize), Be(e.qwLength, nLengthSize)});
             body = Cat({body, Be(dwId++, nIdSize), nVersion > 0 ? Be(std::uint64_t(nMethod), 2) : Bytes(), Be(0, 2),
                         Be(qwBase, nBaseSize), Be(bTwoExtents ? 2 : 1, 2), one, bTwoExtents ? one : Bytes()});
@@ -434,33 +434,56 @@ struct Iloc {
     }
 };
 
-Bytes Infe(std::uint16_t wId, const char* pszType, const std::string& extra)
+// An item: its type, for a 'mime' item its content type, its data, and how far its location
+// is moved from where the data really stands.
+struct Item {
+    const char* pszType;
+    std::string contentType;
+    Bytes data;
+    std::int64_t nShift = 0;
+};
+
+Item ExifItem(std::uint32_t dwTiffSkip, std::int64_t nShift = 0)
 {
-    return IsoFullBox("infe", 2, Cat({Be(wId, 2), Be(0, 2), Bytes(pszType, pszType + 4), Bytes{0},
-                                      Bytes(extra.begin(), extra.end())}));
+    return {"Exif", "", Cat({Be(dwTiffSkip, 4), Bytes{'E', 'x', 'i', 'f', 0, 0}, Camera(false).Build()}), nShift};
+}
+
+Item XmpItem()
+{
+    const std::string packet = "<x:xmpmeta xmlns:x='adobe:ns:meta/'/>";
+    return {"mime", "application/rdf+xml", Bytes(packet.begin(), packet.end())};
 }
 
 struct HeifFile {
     Bytes bytes;
-    Extent exif, xmp;
+    std::vector<Extent> places;  // where each item's data really stands
 };
 
-// A HEIF file whose 'meta' box names an Exif item and an XMP item, stored in 'mdat' after it.
-HeifFile Heif(const Iloc& iloc, std::uint32_t dwTiffSkip = 6, std::int64_t nExifShift = 0)
+// A HEIF file whose 'meta' box names the items (ids 1, 2, ...), stored in 'mdat' after it;
+// extra: more boxes of the 'meta' box (the primary item, item references).
+HeifFile Heif(const Iloc& iloc, const std::vector<Item>& items, const Bytes& extra = {})
 {
-    const Bytes tiff = Camera(false).Build();
-    const std::string packet = "<x:xmpmeta xmlns:x='adobe:ns:meta/'/>";
-    const Bytes exifItem = Cat({Be(dwTiffSkip, 4), Bytes{'E', 'x', 'i', 'f', 0, 0}, tiff});
-    const Bytes iinf = IsoFullBox("iinf", 0, Cat({Be(2, 2), Infe(1, "Exif", ""),
-                                                  Infe(2, "mime", std::string("application/rdf+xml\0", 20))}));
+    Bytes infos = Be(items.size(), 2), data;
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        const std::string name = items[i].contentType.empty() ? "" : items[i].contentType + '\0';
+        infos = Cat({infos, IsoFullBox("infe", 2, Cat({Be(i + 1, 2), Be(0, 2), Bytes(items[i].pszType, items[i].pszType + 4),
+                                                       Bytes{0}, Bytes(name.begin(), name.end())}))});
+    }
     HeifFile f;
+    std::vector<Extent> locations(items.size());
     const Bytes ftyp = Ftyp("heic");
     for (int nPass = 0; nPass < 2; ++nPass) {
-        const Bytes meta = IsoFullBox("meta", 0, Cat({iinf, iloc.Build(f.exif, f.xmp)}));
-        const std::uint64_t qwData = ftyp.size() + meta.size() + 8;
-        f.exif = {qwData + std::uint64_t(nExifShift), exifItem.size()};
-        f.xmp = {qwData + exifItem.size(), packet.size()};
-        f.bytes = Cat({ftyp, meta, IsoBox("mdat", Cat({exifItem, Bytes(packet.begin(), packet.end())}))});
+        const Bytes meta = IsoFullBox("meta", 0, Cat({IsoFullBox("iinf", 0, infos), iloc.Build(locations), extra}));
+        std::uint64_t qwData = ftyp.size() + meta.size() + 8;
+        f.places.clear();
+        data.clear();
+        for (std::size_t i = 0; i < items.size(); ++i) {
+            f.places.push_back({qwData, items[i].data.size()});
+            locations[i] = {qwData + std::uint64_t(items[i].nShift), items[i].data.size()};
+            qwData += items[i].data.size();
+            data = Cat({data, items[i].data});
+        }
+        f.bytes = Cat({ftyp, meta, IsoBox("mdat", data)});
     }
     return f;
 }
@@ -474,38 +497,57 @@ TEST(IsoMediaBoxes, ItemsArePlacedOnlyWhereTheirLocationHolds)
     const struct {
         const char* name;
         Iloc iloc;
-        std::uint32_t dwTiffSkip = 6;
-        std::int64_t nExifShift = 0;
+        Item exif = ExifItem(6);
         bool bExif = true, bXmp = true;
     } cases[] = {
         {"version 0", {}},
         {"version 1 with a base offset", {1, 4, 4, 8, 0, 100}},
         {"version 2, 64-bit fields", {2, 8, 8, 4, 0, 0}},
-        {"stored inside the meta box (method 1)", {1, 4, 4, 0, 1, 0}, 6, 0, false, false},
-        {"stored as two extents", {0, 4, 4, 0, 0, 0, true}, 6, 0, false, false},
-        {"field widths that do not exist", {0, 3, 4, 0, 0, 0}, 6, 0, false, false},
-        {"Exif item past the end of the file", {}, 6, 1 << 20, false, true},
-        {"Exif item running past the end of the file", {}, 6, 40, false, true},
-        {"TIFF offset past the item", {}, 100000, 0, false, true},
-        {"TIFF offset not at a TIFF header", {}, 2, 0, false, true},
+        {"stored inside the meta box (method 1)", {1, 4, 4, 0, 1, 0}, ExifItem(6), false, false},
+        {"stored as two extents", {0, 4, 4, 0, 0, 0, true}, ExifItem(6), false, false},
+        {"field widths that do not exist", {0, 3, 4, 0, 0, 0}, ExifItem(6), false, false},
+        {"Exif item past the end of the file", {}, ExifItem(6, 1 << 20), false, true},
+        {"Exif item running past the end of the file", {}, ExifItem(6, 40), false, true},
+        {"TIFF offset past the item", {}, ExifItem(100000), false, true},
+        {"TIFF offset not at a TIFF header", {}, ExifItem(2), false, true},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        const HeifFile f = Heif(c.iloc, c.dwTiffSkip, c.nExifShift);
+        const HeifFile f = Heif(c.iloc, {c.exif, XmpItem()});
         exif::MemoryByteSource src(f.bytes.data(), f.bytes.size());
         exif::ContainerLayout layout;
         EXPECT_EQ(exif::LocateIsoMedia(src, layout), c.bExif || c.bXmp);
         ASSERT_EQ(layout.tiff.size(), c.bExif ? 1u : 0u);
         ASSERT_EQ(layout.xmp.size(), c.bXmp ? 1u : 0u);
         if (c.bExif) {
-            EXPECT_EQ(layout.tiff[0].qwOffset, f.exif.qwOffset + 10);
-            EXPECT_EQ(layout.tiff[0].qwLength, f.exif.qwLength - 10);
+            EXPECT_EQ(layout.tiff[0].qwOffset, f.places[0].qwOffset + 10);
+            EXPECT_EQ(layout.tiff[0].qwLength, f.places[0].qwLength - 10);
             EXPECT_FALSE(layout.tiff[0].bExifIfd);
         }
         if (c.bXmp) {
-            EXPECT_EQ(layout.xmp[0].qwOffset, f.xmp.qwOffset);
-            EXPECT_EQ(layout.xmp[0].qwLength, f.xmp.qwLength);
+            EXPECT_EQ(layout.xmp[0].qwOffset, f.places[1].qwOffset);
+            EXPECT_EQ(layout.xmp[0].qwLength, f.places[1].qwLength);
         }
+    }
+}
+
+// Of two Exif items, the one that describes the primary picture (a 'cdsc' reference to the
+// item 'pitm' names) is the main structure, in either version of the boxes.
+TEST(IsoMediaBoxes, TheExifItemOfThePrimaryPictureComesFirst)
+{
+    for (int nVersion : {0, 1}) {
+        SCOPED_TRACE(nVersion);
+        const int nId = nVersion == 0 ? 2 : 4;
+        const Bytes refs = IsoFullBox("iref", nVersion, IsoBox("cdsc", Cat({Be(2, nId), Be(1, 2), Be(3, nId)})));
+        const HeifFile f = Heif({}, {ExifItem(6), ExifItem(6), XmpItem()}, Cat({IsoFullBox("pitm", nVersion, Be(3, nId)), refs}));
+        exif::MemoryByteSource src(f.bytes.data(), f.bytes.size());
+        exif::ContainerLayout layout;
+        ASSERT_TRUE(exif::LocateIsoMedia(src, layout));
+        ASSERT_EQ(layout.tiff.size(), 2u);
+        EXPECT_EQ(layout.tiff[0].qwOffset, f.places[1].qwOffset + 10);
+        EXPECT_STREQ(layout.tiff[0].szWhere, "");
+        EXPECT_EQ(layout.tiff[1].qwOffset, f.places[0].qwOffset + 10);
+        EXPECT_STREQ(layout.tiff[1].szWhere, "Exif#2");
     }
 }
 
