@@ -1,6 +1,7 @@
 // Box headers and big-endian numbers of ISO base media files.
 #include "exif/Uisobox.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace exif::iso {
@@ -9,7 +10,20 @@ bool Reader::Bytes(std::uint64_t qwPos, std::uint64_t qwLimit, void* pBuffer, st
 {
     if (qwLimit > m_qwSize || qwPos > qwLimit || cb > qwLimit - qwPos)
         return false;
-    return cb == 0 || m_src.Read(qwPos, pBuffer, cb);
+    if (cb == 0)
+        return true;
+    if (cb > kWindow / 4)
+        return m_src.Read(qwPos, pBuffer, cb);
+    if (qwPos < m_qwWindow || qwPos - m_qwWindow > m_window.size() || cb > m_window.size() - (qwPos - m_qwWindow)) {
+        m_window.resize(std::size_t(std::min<std::uint64_t>(kWindow, m_qwSize - qwPos)));
+        m_qwWindow = qwPos;
+        if (!m_src.Read(qwPos, m_window.data(), m_window.size())) {
+            m_window.clear();
+            return false;
+        }
+    }
+    std::memcpy(pBuffer, m_window.data() + (qwPos - m_qwWindow), cb);
+    return true;
 }
 
 bool Reader::Number(std::uint64_t qwPos, std::uint64_t qwLimit, int nBytes, std::uint64_t& qwValue)

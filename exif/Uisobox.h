@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <string_view>
+#include <vector>
 
 namespace exif::iso {
 
@@ -49,9 +50,15 @@ public:
     bool Bytes(std::uint64_t qwPos, std::uint64_t qwLimit, void* pBuffer, std::size_t cb);
 
 private:
+    // Small reads are served from a window of the file read ahead: a walk reads many headers
+    // of a few bytes close together, and one larger read costs less than many small ones.
+    static constexpr std::size_t kWindow = 16384;
+
     ByteSource& m_src;
     std::uint64_t m_qwSize;
     unsigned m_nBoxes = 0;
+    std::vector<std::uint8_t> m_window;
+    std::uint64_t m_qwWindow = 0;  // the file position of m_window[0]
 };
 
 // Sequential big-endian fields of a box body held in memory. A field that runs past the end
