@@ -66,6 +66,7 @@ bool FileByteSource::Read(std::uint64_t qwOffset, void* pBuffer, std::size_t cb)
     ++m_nReads;
     if (qwOffset > m_qwSize || cb > m_qwSize - qwOffset)
         return false;
+    m_qwBytesRead += cb;
     return pread(m_fd, pBuffer, cb, off_t(qwOffset)) == ssize_t(cb);
 }
 

@@ -32,11 +32,13 @@ public:
     std::uint64_t Size() const override { return m_qwSize; }
     bool Read(std::uint64_t qwOffset, void* pBuffer, std::size_t cb) override;
     int Reads() const { return m_nReads; }
+    std::uint64_t BytesRead() const { return m_qwBytesRead; }
 
 private:
     int m_fd = -1;
     std::uint64_t m_qwSize = 0;
     int m_nReads = 0;
+    std::uint64_t m_qwBytesRead = 0;
 };
 
 bool HaveTool(const char* pszProgram);
