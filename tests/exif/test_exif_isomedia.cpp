@@ -156,6 +156,7 @@ TEST_F(IsoMediaFiles, EveryPlaceHoldsWhatExiftoolReads)
         {Made("made.mov"), 0, 0, 6, 1, "CoverArt"},
         {kData + "/CanonRaw.cr3", 2, 1, 18, 0, nullptr},  // its preview is a stand-in, not a JPEG
         {kData + "/QuickTime.mov", 0, 1, 10, 0, "CoverArt"},
+        {kData + "/sample.3gp", 0, 0, 10, 0, nullptr},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.path);
@@ -577,4 +578,57 @@ TEST(IsoMediaBoxes, ReadsPastFourGibibytesWithoutReadingTheFile)
     EXPECT_STREQ(layout.movieTimes[2].szWhere, "tkhd#1");
     EXPECT_LE(src.Reads(), 4);
     EXPECT_LE(src.BytesRead(), 64u << 10);
+}
+
+namespace {
+
+// A Canon raw file's boxes: CMT1 and CMT2 with a thumbnail (THMB) in the movie box's Canon
+// box, and a preview (PRVW) in a box of its own. A length field of 0 stands for the picture's
+// true length.
+Bytes CanonRaw(const Bytes& thumbnail, std::uint32_t dwThumbLength, const Bytes& preview, std::uint32_t dwPreviewLength)
+{
+    const Bytes tiff = Camera(false).Build();
+    const Bytes canon = Cat({IsoBox("CMT1", tiff), IsoBox("CMT2", tiff),
+                             IsoFullBox("THMB", 0, Cat({Be(160, 2), Be(120, 2), Be(dwThumbLength ? dwThumbLength : thumbnail.size(), 4),
+                                                        Be(0, 4), thumbnail}))});
+    const std::uint8_t abCanon[16] = {0x85, 0xc0, 0xb6, 0x87, 0x82, 0x0f, 0x11, 0xe0, 0x81, 0x11, 0xf4, 0xce, 0x46, 0x2b, 0x6a, 0x48};
+    const std::uint8_t abPreview[16] = {0xea, 0xf4, 0x2b, 0x5e, 0x1c, 0x98, 0x4b, 0x88, 0xb9, 0xfb, 0xb7, 0xdc, 0x40, 0x6e, 0x4d, 0x16};
+    const Bytes prvw = IsoBox("PRVW", Cat({Be(0, 4), Be(1, 2), Be(1620, 2), Be(1080, 2), Be(1, 2),
+                                           Be(dwPreviewLength ? dwPreviewLength : preview.size(), 4), preview}));
+    return Cat({Ftyp("crx "), Movie(IsoBox("uuid", Cat({Bytes(abCanon, abCanon + 16), canon}))),
+                IsoBox("uuid", Cat({Bytes(abPreview, abPreview + 16), Be(1, 8), prvw}))});
+}
+
+}  // namespace
+
+// A Canon raw file: IFD0 in CMT1, the Exif IFD in CMT2, and the larger of its JPEG pictures
+// whose length holds inside its box.
+TEST(IsoMediaBoxes, CanonRawFilesGiveTheirStructuresAndLargestPicture)
+{
+    const Bytes small = ReadAll(kData + "/Sony_DigitalMavica.jpg"), large = ReadAll(kData + "/FujiFilm_FinePixS1Pro_4_.jpg");
+    const Bytes notJpeg(large.size() + 10, 'x');
+    const struct {
+        const char* name;
+        Bytes file;
+        const Bytes* pPicture;
+    } cases[] = {
+        {"the preview is larger", CanonRaw(small, 0, large, 0), &large},
+        {"the preview's length runs past its box", CanonRaw(small, 0, large, std::uint32_t(large.size() + 1)), &small},
+        {"the preview is not a JPEG", CanonRaw(small, 0, notJpeg, 0), &small},
+        {"the thumbnail's length runs past its box", CanonRaw(small, std::uint32_t(small.size() + 5), {}, 0), nullptr},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        exif::MemoryByteSource src(c.file.data(), c.file.size());
+        exif::ContainerLayout layout;
+        ASSERT_TRUE(exif::LocateIsoMedia(src, layout));
+        ASSERT_EQ(layout.tiff.size(), 2u);
+        EXPECT_FALSE(layout.tiff[0].bExifIfd);
+        EXPECT_STREQ(layout.tiff[0].szWhere, "");
+        EXPECT_TRUE(layout.tiff[1].bExifIfd);
+        EXPECT_STREQ(layout.tiff[1].szWhere, "CMT2");
+        const Bytes picture = c.pPicture ? *c.pPicture : Bytes();
+        EXPECT_EQ(layout.qwJpegLength, picture.size());
+        EXPECT_EQ(Slice(c.file, layout.qwJpegOffset, layout.qwJpegLength), Slice(picture, 0, picture.size()));
+    }
 }
