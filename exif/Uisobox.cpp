@@ -6,24 +6,36 @@
 
 namespace exif::iso {
 
+bool Reader::Holds(std::uint64_t qwPos, std::size_t cb) const
+{
+    return qwPos >= m_qwWindow && qwPos - m_qwWindow <= m_window.size() && cb <= m_window.size() - (qwPos - m_qwWindow);
+}
+
 bool Reader::Bytes(std::uint64_t qwPos, std::uint64_t qwLimit, void* pBuffer, std::size_t cb)
 {
     if (qwLimit > m_qwSize || qwPos > qwLimit || cb > qwLimit - qwPos)
         return false;
     if (cb == 0)
         return true;
-    if (cb > kWindow / 4)
-        return m_src.Read(qwPos, pBuffer, cb);
-    if (qwPos < m_qwWindow || qwPos - m_qwWindow > m_window.size() || cb > m_window.size() - (qwPos - m_qwWindow)) {
-        m_window.resize(std::size_t(std::min<std::uint64_t>(kWindow, m_qwSize - qwPos)));
-        m_qwWindow = qwPos;
-        if (!m_src.Read(qwPos, m_window.data(), m_window.size())) {
-            m_window.clear();
-            return false;
-        }
+    if (Holds(qwPos, cb)) {
+        std::memcpy(pBuffer, m_window.data() + (qwPos - m_qwWindow), cb);
+        return true;
     }
-    std::memcpy(pBuffer, m_window.data() + (qwPos - m_qwWindow), cb);
-    return true;
+    return m_src.Read(qwPos, pBuffer, cb);
+}
+
+void Reader::ReadAhead(std::uint64_t qwFrom, std::uint64_t qwEnd)
+{
+    qwEnd = std::min(qwEnd, m_qwSize);
+    if (qwFrom >= qwEnd)
+        return;
+    const std::size_t cb = std::size_t(std::min<std::uint64_t>(kWindow, qwEnd - qwFrom));
+    if (Holds(qwFrom, cb))
+        return;
+    m_window.resize(cb);
+    m_qwWindow = qwFrom;
+    if (!m_src.Read(qwFrom, m_window.data(), cb))
+        m_window.clear();
 }
 
 bool Reader::Number(std::uint64_t qwPos, std::uint64_t qwLimit, int nBytes, std::uint64_t& qwValue)
@@ -51,33 +63,33 @@ bool Reader::BoxAt(std::uint64_t qwPos, std::uint64_t qwParentEnd, Box& box)
     if (m_nBoxes >= kMaxBoxes)
         return false;
     ++m_nBoxes;
-    if (qwParentEnd > m_qwSize)
-        qwParentEnd = m_qwSize;
-    std::uint8_t ab[16];
-    if (!Bytes(qwPos, qwParentEnd, ab, 8))
+    qwParentEnd = std::min(qwParentEnd, m_qwSize);
+    if (qwPos > qwParentEnd)
         return false;
+    // The longest header at once: size, type, 64-bit size, a 'uuid' box's 16 bytes.
     const std::uint64_t qwRoom = qwParentEnd - qwPos;
-    std::uint64_t qwSize = std::uint64_t(ab[0]) << 24 | std::uint64_t(ab[1]) << 16 | std::uint64_t(ab[2]) << 8 | ab[3];
-    std::uint64_t qwHeader = 8;
-    if (qwSize == 1) {
-        if (!Number(qwPos + 8, qwParentEnd, 8, qwSize))
-            return false;
-        qwHeader = 16;
-    } else if (qwSize == 0) {
+    std::uint8_t ab[32];
+    const std::size_t cbHead = std::size_t(std::min<std::uint64_t>(sizeof ab, qwRoom));
+    if (cbHead < 8 || !Bytes(qwPos, qwParentEnd, ab, cbHead))
+        return false;
+    Cursor c(ab, cbHead);
+    std::uint64_t qwSize = c.Get(4);
+    box.type = std::uint32_t(c.Get(4));
+    if (qwSize == 1)
+        qwSize = c.Get(8);
+    else if (qwSize == 0)
         qwSize = qwRoom;
+    std::memset(box.abUuid, 0, sizeof box.abUuid);
+    if (box.type == Fourcc("uuid") && c.Left() >= 16) {
+        std::memcpy(box.abUuid, ab + c.nPos, 16);
+        c.nPos += 16;
+    } else if (box.type == Fourcc("uuid")) {
+        c.bOk = false;
     }
-    box.type = std::uint32_t(ab[4]) << 24 | std::uint32_t(ab[5]) << 16 | std::uint32_t(ab[6]) << 8 | ab[7];
-    if (box.type == Fourcc("uuid")) {
-        if (!Bytes(qwPos + qwHeader, qwParentEnd, box.abUuid, 16))
-            return false;
-        qwHeader += 16;
-    } else {
-        std::memset(box.abUuid, 0, sizeof box.abUuid);
-    }
-    if (qwSize < qwHeader || qwSize > qwRoom)
+    if (!c.bOk || qwSize < c.nPos || qwSize > qwRoom)
         return false;
     box.qwStart = qwPos;
-    box.qwBody = qwPos + qwHeader;
+    box.qwBody = qwPos + c.nPos;
     box.qwEnd = qwPos + qwSize;
     return true;
 }

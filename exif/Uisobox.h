@@ -48,11 +48,17 @@ public:
     bool U32(std::uint64_t qwPos, std::uint64_t qwLimit, std::uint32_t& dwValue);
     // Bytes that must lie before qwLimit.
     bool Bytes(std::uint64_t qwPos, std::uint64_t qwLimit, void* pBuffer, std::size_t cb);
+    // Reads the start of [qwFrom, qwEnd) (up to kWindow bytes) ahead, for a walk inside a box.
+    void ReadAhead(std::uint64_t qwFrom, std::uint64_t qwEnd);
 
 private:
-    // Small reads are served from a window of the file read ahead: a walk reads many headers
-    // of a few bytes close together, and one larger read costs less than many small ones.
+    // Reads inside a container box are served from a window of it read ahead: a walk reads
+    // many headers of a few bytes close together, and one larger read costs less than many
+    // small ones. Reads outside the window (the top-level boxes, far apart in a long movie) go
+    // to the source as they are.
     static constexpr std::size_t kWindow = 16384;
+
+    bool Holds(std::uint64_t qwPos, std::size_t cb) const;  // whether the window holds those bytes
 
     ByteSource& m_src;
     std::uint64_t m_qwSize;

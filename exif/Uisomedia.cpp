@@ -131,6 +131,8 @@ void Walk(struct Walk& w, std::uint64_t qwFrom, std::uint64_t qwEnd, std::uint32
 {
     if (nDepth > kMaxDepth)
         return;
+    if (nDepth > 0)
+        w.reader.ReadAhead(qwFrom, qwEnd);
     ForEachBox(w.reader, qwFrom, qwEnd, [&](const Box& box) {
         Visit(w, box, parent, nDepth);
         return true;

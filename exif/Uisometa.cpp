@@ -98,6 +98,7 @@ void ReadMeta(Reader& reader, const Box& meta, ContainerLayout& layout)
 {
     // ISO's 'meta' starts with its version and flags (zero); QuickTime's with its first box.
     std::uint32_t dwFirst = 0;
+    reader.ReadAhead(meta.qwBody, meta.qwEnd);
     if (!reader.U32(meta.qwBody, meta.qwEnd, dwFirst))
         return;
     Box iinf, iloc, pitm, iref, keys, ilst;
