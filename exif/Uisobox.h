@@ -18,7 +18,7 @@ constexpr std::uint32_t Fourcc(const char (&sz)[5])
 }
 
 // Boxes nested deeper than this are not entered; a file holding more boxes than kMaxBoxes is
-// read only as far as its first kMaxBoxes (a fragmented movie has two a fragment, so this still
+// read only as far as its first kMaxBoxes (a fragmented movie has two for each fragment, so this still
 // reaches a movie box written at the end of hours of fragments).
 constexpr int kMaxDepth = 16;
 constexpr unsigned kMaxBoxes = 200000;

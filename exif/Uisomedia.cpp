@@ -41,7 +41,7 @@ bool IsUuid(const Box& box, const std::uint8_t (&ab)[16])
     return box.type == Fourcc("uuid") && std::memcmp(box.abUuid, ab, 16) == 0;
 }
 
-struct Walk {
+struct WalkState {
     Reader& reader;
     ContainerLayout& layout;
     int nTracks = 0;
@@ -50,7 +50,7 @@ struct Walk {
 
 // A movie, track or media header: version 0 holds 32-bit times, version 1 64-bit ones,
 // creation first, then modification.
-void ReadTimes(Walk& w, const Box& box, const char* pszName, int nTrack)
+void ReadTimes(WalkState& w, const Box& box, const char* pszName, int nTrack)
 {
     std::uint8_t abVersion[1];
     if (!w.reader.Bytes(box.qwBody, box.qwEnd, abVersion, 1) || abVersion[0] > 1)
@@ -75,7 +75,7 @@ void ReadTimes(Walk& w, const Box& box, const char* pszName, int nTrack)
 // A Canon thumbnail ('THMB'): version and flags, width and height (2 bytes each), the JPEG's
 // length (4 bytes), 4 more bytes, then the JPEG. A preview ('PRVW'): 4 bytes, 2, width and
 // height, 2 more, the JPEG's length, then the JPEG.
-void ReadCanonPicture(Walk& w, const Box& box, std::uint64_t qwLengthAt)
+void ReadCanonPicture(WalkState& w, const Box& box, std::uint64_t qwLengthAt)
 {
     std::uint32_t dwLength = 0;
     if (w.reader.U32(box.qwBody + qwLengthAt, box.qwEnd, dwLength) && box.BodySize() >= 16 &&
@@ -83,9 +83,9 @@ void ReadCanonPicture(Walk& w, const Box& box, std::uint64_t qwLengthAt)
         AddJpeg(w.reader, w.layout, box.qwBody + 16, dwLength);
 }
 
-void Walk(struct Walk& w, std::uint64_t qwFrom, std::uint64_t qwEnd, std::uint32_t parent, int nDepth);
+void Walk(WalkState& w, std::uint64_t qwFrom, std::uint64_t qwEnd, std::uint32_t parent, int nDepth);
 
-void Visit(struct Walk& w, const Box& box, std::uint32_t parent, int nDepth)
+void Visit(WalkState& w, const Box& box, std::uint32_t parent, int nDepth)
 {
     const std::uint32_t t = box.type;
     const bool bInMovie = parent == Fourcc("moov");
@@ -127,7 +127,7 @@ void Visit(struct Walk& w, const Box& box, std::uint32_t parent, int nDepth)
     }
 }
 
-void Walk(struct Walk& w, std::uint64_t qwFrom, std::uint64_t qwEnd, std::uint32_t parent, int nDepth)
+void Walk(WalkState& w, std::uint64_t qwFrom, std::uint64_t qwEnd, std::uint32_t parent, int nDepth)
 {
     if (nDepth > kMaxDepth)
         return;
@@ -159,7 +159,7 @@ bool LocateIsoMedia(ByteSource& src, ContainerLayout& layout)
         return false;
     layout.kind = ContainerKind::IsoMedia;
     Reader reader(src);
-    struct Walk w{reader, layout};
+    WalkState w{reader, layout};
     Walk(w, 0, reader.FileSize(), kTop, 0);
     return !layout.tiff.empty() || !layout.xmp.empty() || !layout.movieTimes.empty() || !layout.textTimes.empty() ||
            layout.qwJpegLength > 0;
