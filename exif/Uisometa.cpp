@@ -43,7 +43,8 @@ void ReadKeys(Reader& reader, const Box& keys, std::vector<std::uint32_t>& dates
 
 bool Holds(const std::vector<std::uint32_t>& v, std::uint32_t dw) { return std::find(v.begin(), v.end(), dw) != v.end(); }
 
-// A text date's length without the zero bytes or blanks some writers pad it with.
+// A date text's length without the zero bytes or blanks some writers pad it with; 0 for a
+// value longer than any date text.
 std::uint64_t TextLength(Reader& reader, std::uint64_t qwOffset, std::uint64_t qwLength)
 {
     char sz[64];
