@@ -1,12 +1,14 @@
 // Fuzz target: any bytes, written to a scratch file, go through Open, GetDateTime, DumpText,
 // ListDateCopies and a write of the three dates; the same bytes go to the XMP and IPTC readers
-// as a packet and as Photoshop resources. Besides the sanitizers, it checks what the engine
+// as a packet and as Photoshop resources, and to the ISO base media box reader. Besides the sanitizers, it checks what the engine
 // promises: the listing fits its buffer, every text copy found lies in its input, and
 // rewriting the dates changes nothing but the ranges of the copies reported written (each EXIF
 // copy to the new date text, each XMP or IPTC text in its digits only, the IPTC digest),
 // never the file's length.
 #include "exif/Uexif.h"
 #include "exif/Uiptc.h"
+#include "exif/Uisomedia.h"
+#include "exif/Umemsource.h"
 #include "exif/Uxmp.h"
 #include "platform/wintime.h"
 #include "tx/UTxRewrite.h"
@@ -88,6 +90,23 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* pData, std::size_t cbD
                     std::memcmp(pData + part.qwFilePos, part.strOld.data(), part.strOld.size()) == 0);
     for (const exif::IptcDigest& d : digests)
         Require(d.qwDigestPos + 16 <= cbData && d.qwRecordPos + d.record.size() <= cbData);
+
+    // The box reader on the raw bytes: every place it reports lies inside them.
+    exif::MemoryByteSource source(pData, cbData);
+    exif::ContainerLayout layout;
+    exif::LocateIsoMedia(source, layout);
+    const auto inside = [cbData](std::uint64_t qwOffset, std::uint64_t qwLength) {
+        return qwOffset <= cbData && qwLength <= cbData - qwOffset;
+    };
+    for (const exif::TiffPlace& t : layout.tiff)
+        Require(inside(t.qwOffset, t.qwLength) && t.qwLength >= 8);
+    for (const exif::XmpPlace& x : layout.xmp)
+        Require(inside(x.qwOffset, x.qwLength));
+    for (const exif::MovieTimeField& m : layout.movieTimes)
+        Require(inside(m.qwOffset, std::uint64_t(m.nBytes)) && (m.nBytes == 4 || m.nBytes == 8));
+    for (const exif::TextTimeField& t : layout.textTimes)
+        Require(inside(t.qwOffset, t.dwLength));
+    Require(inside(layout.qwJpegOffset, layout.qwJpegLength));
 
     CExif object;
     CExif* exif = &object;

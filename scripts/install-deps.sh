@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian packages Velmora needs to build, test, package and run, when any is missing
 # (the icon's bitmaps are drawn with rsvg-convert; the preview's tests make HEIC and AVIF files
-# with heif-enc; the package is made with dpkg-shlibdeps and
+# with heif-enc, the EXIF tests make MP4 and MOV files with ffmpeg; the package is made with dpkg-shlibdeps and
 # checked with desktop-file-validate, appstreamcli and man).
 # Safe to run again: it does nothing when everything is present.
 set -euo pipefail
@@ -14,7 +14,7 @@ packages=(
   clang libclang-rt-dev
   locales-all tzdata
   xvfb xauth x11-apps imagemagick xdotool libheif-examples
-  libimage-exiftool-perl exiv2 jhead
+  libimage-exiftool-perl exiv2 jhead ffmpeg
   fonts-dejavu-core
   librsvg2-bin dpkg-dev desktop-file-utils appstream man-db
 )
