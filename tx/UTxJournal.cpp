@@ -317,7 +317,7 @@ bool TxJournal::Append(TxJournalRecord& record, std::string& strError)
     // The lock keeps other writers out; a prune may have put a new file under the name while
     // this one waited for the lock: then the new file is the journal.
     for (int nTry = 0; nTry < kAppendTries; ++nTry) {
-        const int hFile = FileOpen(m_strPath.c_str(), FileOpenMode::AppendOpenAlways);
+        const int hFile = FileOpen(m_strPath.c_str(), FileOpenMode::ReadWriteOpenAlways);
         if (hFile == INVALID_FILE_HANDLE) {
             strError = SystemError("cannot open the journal", m_strPath);
             return false;
@@ -327,13 +327,14 @@ bool TxJournal::Append(TxJournalRecord& record, std::string& strError)
             FileClose(hFile);
             continue;
         }
-        TxJournalContents contents;
-        if (!Read(contents, strError)) {
+        std::vector<BYTE> bytes;
+        if (!ReadWhole(hFile, bytes) || !FileSeekEnd(hFile, nullptr)) {
+            strError = SystemError("cannot read the journal", m_strPath);
             FileClose(hFile);
             return false;
         }
         std::uint64_t qwLast = 0;
-        for (const TxJournalRecord& r : contents.records)
+        for (const TxJournalRecord& r : TxJournalDecode(bytes.data(), bytes.size()).records)
             qwLast = std::max(qwLast, r.qwId);
         record.qwId = qwLast + 1;
         const std::vector<BYTE> frame = TxJournalEncode(record);
