@@ -214,3 +214,51 @@ TEST(CliShift, AJournalThatCannotBeWrittenStopsTheWrite)
         EXPECT_EQ(std::filesystem::last_write_time(a), stamp);
     }
 }
+
+// --zone: the camera was set to another zone than the one it stood in. Each date moves by the
+// difference between the new zone and its own offset (OffsetTimeOriginal's when it has none),
+// the offsets of the chosen dates get the new zone, and a file without offsets is left alone.
+TEST(CliShift, ZoneRewritesTheOffsetsAndMovesTheLocalDates)
+{
+    if (!Have("exiftool") || !Have("convert"))
+        GTEST_SKIP() << "exiftool or ImageMagick is not installed";
+    struct Case {
+        const char* name;
+        const char* offsets;  // exiftool arguments that set the photograph's offsets
+        const char* args;
+        const char* dates;    // ModifyDate, DateTimeOriginal, CreateDate afterwards
+        const char* zones;    // OffsetTime, OffsetTimeOriginal, OffsetTimeDigitized afterwards
+    };
+    const Case cases[] = {
+        {"all three offsets", "-OffsetTime=+01:00 -OffsetTimeOriginal=+01:00 -OffsetTimeDigitized=+02:00",
+         "--zone +09:00 0:00", "2006:07:11 18:00:00\n2006:07:11 18:00:00\n2006:07:11 17:00:00\n", "+09:00\n+09:00\n+09:00\n"},
+        {"with a shift and half hours", "-OffsetTime=+01:00 -OffsetTimeOriginal=+01:00 -OffsetTimeDigitized=+01:00",
+         "--zone=-05:30 -- -1:00", "2006:07:11 02:30:00\n2006:07:11 02:30:00\n2006:07:11 02:30:00\n", "-05:30\n-05:30\n-05:30\n"},
+        {"only OffsetTimeOriginal", "-OffsetTimeOriginal=-03:00", "--zone +00:00 0:00",
+         "2006:07:11 13:00:00\n2006:07:11 13:00:00\n2006:07:11 13:00:00\n", "+00:00\n"},
+        {"one tag chosen", "-OffsetTime=+01:00 -OffsetTimeOriginal=+01:00 -OffsetTimeDigitized=+01:00",
+         "--original --zone +03:00 0:00", "2006:07:11 10:00:00\n2006:07:11 12:00:00\n2006:07:11 10:00:00\n", "+01:00\n+03:00\n+01:00\n"},
+    };
+    ScratchDir dir;
+    for (const Case& test : cases) {
+        SCOPED_TRACE(test.name);
+        const std::string path = MakePhoto(dir, "z.jpg", "2006:07:11 10:00:00", "2006:07:11 10:00:00", "2006:07:11 10:00:00");
+        ASSERT_EQ(Shell("exiftool -q -overwrite_original " + std::string(test.offsets) + " " + Quote(path)), 0);
+        const CliRun run = Cli(dir, std::string("shift ") + test.args + " " + Quote(path));
+        EXPECT_EQ(run.status, 0) << run.err;
+        EXPECT_EQ(ExiftoolDates(dir, path), test.dates);
+        ASSERT_EQ(Shell("exiftool -s -s -s -OffsetTime -OffsetTimeOriginal -OffsetTimeDigitized " + Quote(path) + " > " +
+                        Quote(dir.Path("zones.txt"))),
+                  0);
+        const Bytes zones = ReadAll(dir.Path("zones.txt"));
+        EXPECT_EQ(std::string(zones.begin(), zones.end()), test.zones);
+    }
+    const std::string plain = MakePhoto(dir, "plain.jpg", "2006:07:11 10:00:00", "2006:07:11 10:00:00", "2006:07:11 10:00:00");
+    const Bytes before = ReadAll(plain);
+    const CliRun refused = Cli(dir, "shift --zone +09:00 0:00 " + Quote(plain));
+    EXPECT_EQ(refused.status, 1);
+    EXPECT_NE(refused.err.find("no OffsetTime tags"), std::string::npos);
+    EXPECT_EQ(ReadAll(plain), before);
+    for (const char* zone : {"+9:00", "+09:60", "+15:00", "09:00", "+09:00 ", ""})
+        EXPECT_EQ(Cli(dir, "shift --zone '" + std::string(zone) + "' 0:00 " + Quote(plain)).status, 2) << zone;
+}

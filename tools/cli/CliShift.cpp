@@ -61,7 +61,64 @@ struct ShiftPlan {
     bool abWanted[3] = {};
     bool bFileTime = false;
     ShiftOffset offset;
+    bool bZone = false;       // --zone: the camera's offsets are replaced by this one
+    int nZoneMinutes = 0;
+    char szZone[7] = {};
 };
+
+const char* const kZoneNames[3] = {"OffsetTime", "OffsetTimeOriginal", "OffsetTimeDigitized"};
+
+// The minutes of an offset text of the shape "+HH:MM".
+int ZoneMinutes(const char* pszText)
+{
+    const int nMinutes = ((pszText[1] - '0') * 10 + (pszText[2] - '0')) * 60 + (pszText[4] - '0') * 10 + (pszText[5] - '0');
+    return pszText[0] == '-' ? -nMinutes : nMinutes;
+}
+
+// "+HH:MM" or "-HH:MM", at most 14 hours (the widest offset in use).
+bool ParseZone(const char* pszText, ShiftPlan& plan)
+{
+    auto digit = [](char c) { return c >= '0' && c <= '9'; };
+    if (std::strlen(pszText) != 6 || (pszText[0] != '+' && pszText[0] != '-') || !digit(pszText[1]) ||
+        !digit(pszText[2]) || pszText[3] != ':' || !digit(pszText[4]) || !digit(pszText[5]))
+        return false;
+    const int nMinutes = ZoneMinutes(pszText);
+    if (nMinutes > 14 * 60 || nMinutes < -14 * 60 || pszText[4] > '5')
+        return false;
+    plan.bZone = true;
+    plan.nZoneMinutes = nMinutes;
+    std::memcpy(plan.szZone, pszText, 6);
+    return true;
+}
+
+// With --zone: each chosen date moves by the difference between the new zone and its own offset
+// (OffsetTimeOriginal's when it has none), and every offset of a chosen date is rewritten. False
+// when the file holds no offset at all: its zone is not known.
+bool PlanZone(const CExif& exif, const ShiftPlan& plan, ExifDateJob& job, std::int64_t anZoneShift[3],
+              std::string& strLine)
+{
+    const ExifZoneOffset* apZone[3] = {};
+    for (const ExifZoneOffset& zone : exif.ZoneOffsets())
+        if (apZone[zone.nDate] == nullptr)
+            apZone[zone.nDate] = &zone;
+    for (int k = 0; k < 3; ++k) {
+        const ExifZoneOffset* pZone = apZone[k] ? apZone[k] : apZone[1];
+        if (plan.abWanted[k] && pZone == nullptr)
+            return false;
+        anZoneShift[k] = pZone ? std::int64_t(plan.nZoneMinutes - ZoneMinutes(pZone->szText)) * 60 : 0;
+    }
+    for (const ExifZoneOffset& zone : exif.ZoneOffsets()) {
+        if (!plan.abWanted[zone.nDate] || std::memcmp(zone.szText, plan.szZone, 6) == 0)
+            continue;
+        TxPatch patch;
+        patch.qwOffset = zone.qwFilePos;
+        patch.abOld.assign(zone.szText, zone.szText + 6);
+        patch.abNew.assign(plan.szZone, plan.szZone + 6);
+        job.extraPatches.push_back(std::move(patch));
+        strLine += std::string(", ") + kZoneNames[zone.nDate] + " " + zone.szText + " -> " + plan.szZone;
+    }
+    return true;
+}
 
 // One file's new dates; false (the reason named) when the file is to be left as it is.
 bool PlanShift(const std::string& strPath, const ShiftPlan& plan, ExifDateJob& job, std::string& strLine,
@@ -70,9 +127,15 @@ bool PlanShift(const std::string& strPath, const ShiftPlan& plan, ExifDateJob& j
     auto pExif = std::make_unique<CExif>();  // the tag table is large: not on the stack
     if (!OpenExif(*pExif, strPath.c_str()))
         return false;
-    std::string strMissing;
+    std::string strMissing, strZones;
     FILETIME aftOld[3] = {};
     bool abHave[3] = {};
+    std::int64_t anZoneShift[3] = {};
+    if (plan.bZone && !PlanZone(*pExif, plan, job, anZoneShift, strZones)) {
+        std::fprintf(stderr, "%s: no OffsetTime tags: the time zone the camera was set to is not known; the file "
+                     "is left as it is\n", strPath.c_str());
+        return false;
+    }
     for (int k = 0; k < 3; ++k) {
         const ExifTagEntry* pTag = pExif->FindTag(kDateTags[k]);
         abHave[k] = pTag != nullptr && pTag->bPresent && pExif->ParseDateTag(*pTag, aftOld[k]);
@@ -84,7 +147,8 @@ bool PlanShift(const std::string& strPath, const ShiftPlan& plan, ExifDateJob& j
             continue;
         }
         job.aftNew[k] = aftOld[k];
-        if (!ApplyShiftOffset(job.aftNew[k], plan.offset)) {
+        const ShiftOffset zoneShift{anZoneShift[k] < 0 ? -1 : +1, 0, 0, anZoneShift[k] < 0 ? -anZoneShift[k] : anZoneShift[k]};
+        if (!ApplyShiftOffset(job.aftNew[k], plan.offset) || !ApplyShiftOffset(job.aftNew[k], zoneShift)) {
             std::fprintf(stderr, "%s: %s %s shifted gives a date that does not exist or lies outside 1601-9999; "
                          "the file is left as it is\n", strPath.c_str(), kDateNames[k], FormatDateText(aftOld[k]).c_str());
             return false;
@@ -93,6 +157,7 @@ bool PlanShift(const std::string& strPath, const ShiftPlan& plan, ExifDateJob& j
         strLine += std::string(strLine.empty() ? "" : ", ") + kDateNames[k] + " " + FormatDateText(aftOld[k]) +
                    " -> " + FormatDateText(job.aftNew[k]);
     }
+    strLine += strZones;
     if (!strMissing.empty()) {
         std::fprintf(stderr, "%s: %s\n", strPath.c_str(), strMissing.c_str());
         bAllFound = false;
@@ -121,6 +186,10 @@ bool ReportShift(const ExifDateJob& job, const std::string& strPlanned)
     for (int k = 0; k < 3; ++k)
         if (job.abWanted[k] && job.report.aResult[k] != ExifWriteResult::Written)
             strFailed += (strFailed.empty() ? "" : ", ") + TagReport(job.report, k, kDateNames[k]);
+    for (const TxPatch& patch : job.extraPatches)
+        if (patch.result != TxPatch::Result::Written)
+            strFailed += std::string(strFailed.empty() ? "" : ", ") + "a time-zone offset was not written (" +
+                         (patch.result == TxPatch::Result::Changed ? "the file changed meanwhile" : TxRewriteOutcomeText(job.outcome)) + ")";
     if (!job.bTimeSet)
         strFailed += std::string(strFailed.empty() ? "" : ", ") + "its time stamp could not be set";
     if (strFailed.empty())
@@ -147,6 +216,15 @@ int CommandShift(int argc, char** argv)
             continue;
         if (std::strcmp(argv[i], "--file-time") == 0) {
             plan.bFileTime = true;
+            continue;
+        }
+        if (std::strncmp(argv[i], "--zone", 6) == 0 && (argv[i][6] == '=' || argv[i][6] == '\0')) {
+            const char* pszZone = argv[i][6] == '=' ? argv[i] + 7 : (i + 1 < argc ? argv[++i] : "");
+            if (!ParseZone(pszZone, plan)) {
+                std::fprintf(stderr, "velmora-cli shift: give the zone as +HH:MM or -HH:MM (at most 14 hours), not %s\n",
+                             pszZone);
+                return kExitUsage;
+            }
             continue;
         }
         int k = 0;
