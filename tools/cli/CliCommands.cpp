@@ -85,8 +85,6 @@ int CommandDates(int argc, char** argv)
 
 int CommandSetExif(int argc, char** argv)
 {
-    static const char* const kFlags[3] = {"--datetime", "--original", "--digitized"};
-    static const char* const kNames[3] = {"DateTime", "DateTimeOriginal", "DateTimeDigitized"};
     bool abWanted[3] = {false, false, false};
     ExifBatchOptions options;
     int i = 0;
@@ -99,18 +97,12 @@ int CommandSetExif(int argc, char** argv)
             options.bAllowHardLinks = true;
             continue;
         }
-        int k = 0;
-        while (k < 3 && std::strcmp(argv[i], kFlags[k]) != 0)
-            ++k;
-        if (k == 3) {
+        if (!TakeDateTagOption(argv[i], abWanted)) {
             std::fprintf(stderr, "velmora-cli set-exif: unknown option %s\n", argv[i]);
             return kExitUsage;
         }
-        abWanted[k] = true;
     }
-    // No tag named: all three.
-    if (!abWanted[0] && !abWanted[1] && !abWanted[2])
-        abWanted[0] = abWanted[1] = abWanted[2] = true;
+    AllDateTagsUnlessChosen(abWanted);
     FILETIME ft{};
     if (i >= argc || !ParseDateText(argv[i], ft)) {
         std::fprintf(stderr, "velmora-cli set-exif: give a date as \"YYYY:MM:DD HH:MM:SS\" (years 1601 to 9999)\n");
@@ -145,7 +137,7 @@ int CommandSetExif(int argc, char** argv)
         const char* pszSep = ": ";
         for (int k = 0; k < 3; ++k) {
             if (abWanted[k]) {
-                line += pszSep + TagReport(job.report, k, kNames[k]);
+                line += pszSep + TagReport(job.report, k, kDateTagNames[k]);
                 pszSep = ", ";
             }
         }

@@ -4,6 +4,8 @@
 #include "platform/winerror.h"
 #include "platform/winfile.h"
 
+#include <cstring>
+
 // Why a file gave no EXIF data: one that cannot be opened at all (missing, a folder, not
 // readable) is named with the system's reason, so that it is not taken for a photograph that
 // merely lacks EXIF data.
@@ -55,3 +57,23 @@ std::string TagReport(const ExifWriteReport& report, int nDate, const char* pszN
     return alone.empty() ? text : text + " left alone (" + alone + ")";
 }
 
+
+const char* const kDateTagNames[3] = {"DateTime", "DateTimeOriginal", "DateTimeDigitized"};
+
+bool TakeDateTagOption(const char* pszArg, bool abWanted[3])
+{
+    static const char* const kOptions[3] = {"--datetime", "--original", "--digitized"};
+    for (int k = 0; k < 3; ++k) {
+        if (std::strcmp(pszArg, kOptions[k]) == 0) {
+            abWanted[k] = true;
+            return true;
+        }
+    }
+    return false;
+}
+
+void AllDateTagsUnlessChosen(bool abWanted[3])
+{
+    if (!abWanted[0] && !abWanted[1] && !abWanted[2])
+        abWanted[0] = abWanted[1] = abWanted[2] = true;
+}

@@ -23,7 +23,6 @@
 namespace {
 
 constexpr DWORD kDateTags[3] = {0x0132, 0x9003, 0x9004};
-const char* const kDateNames[3] = {"DateTime", "DateTimeOriginal", "DateTimeDigitized"};
 
 // The options both commands share; ParseOption takes one and says whether it was one of them.
 struct CommonOptions {
@@ -142,7 +141,7 @@ bool PlanShift(const std::string& strPath, const ShiftPlan& plan, ExifDateJob& j
         if (!plan.abWanted[k])
             continue;
         if (!abHave[k]) {
-            strMissing += std::string(strMissing.empty() ? "" : ", ") + kDateNames[k] +
+            strMissing += std::string(strMissing.empty() ? "" : ", ") + kDateTagNames[k] +
                           (pTag != nullptr && pTag->bPresent ? " holds no date" : " not found");
             continue;
         }
@@ -150,11 +149,11 @@ bool PlanShift(const std::string& strPath, const ShiftPlan& plan, ExifDateJob& j
         const ShiftOffset zoneShift{anZoneShift[k] < 0 ? -1 : +1, 0, 0, anZoneShift[k] < 0 ? -anZoneShift[k] : anZoneShift[k]};
         if (!ApplyShiftOffset(job.aftNew[k], plan.offset) || !ApplyShiftOffset(job.aftNew[k], zoneShift)) {
             std::fprintf(stderr, "%s: %s %s shifted gives a date that does not exist or lies outside 1601-9999; "
-                         "the file is left as it is\n", strPath.c_str(), kDateNames[k], FormatDateText(aftOld[k]).c_str());
+                         "the file is left as it is\n", strPath.c_str(), kDateTagNames[k], FormatDateText(aftOld[k]).c_str());
             return false;
         }
         job.abWanted[k] = true;
-        strLine += std::string(strLine.empty() ? "" : ", ") + kDateNames[k] + " " + FormatDateText(aftOld[k]) +
+        strLine += std::string(strLine.empty() ? "" : ", ") + kDateTagNames[k] + " " + FormatDateText(aftOld[k]) +
                    " -> " + FormatDateText(job.aftNew[k]);
     }
     strLine += strZones;
@@ -185,7 +184,7 @@ bool ReportShift(const ExifDateJob& job, const std::string& strPlanned)
     std::string strFailed;
     for (int k = 0; k < 3; ++k)
         if (job.abWanted[k] && job.report.aResult[k] != ExifWriteResult::Written)
-            strFailed += (strFailed.empty() ? "" : ", ") + TagReport(job.report, k, kDateNames[k]);
+            strFailed += (strFailed.empty() ? "" : ", ") + TagReport(job.report, k, kDateTagNames[k]);
     for (const TxPatch& patch : job.extraPatches)
         if (patch.result != TxPatch::Result::Written)
             strFailed += std::string(strFailed.empty() ? "" : ", ") + "a time-zone offset was not written (" +
@@ -205,7 +204,6 @@ int CommandShift(int argc, char** argv)
 {
     ShiftPlan plan;
     CommonOptions common;
-    static const char* const kFlags[3] = {"--datetime", "--original", "--digitized"};
     int i = 0;
     for (; i < argc && IsOption(argv[i]); ++i) {
         if (std::strcmp(argv[i], "--") == 0) {
@@ -227,17 +225,12 @@ int CommandShift(int argc, char** argv)
             }
             continue;
         }
-        int k = 0;
-        while (k < 3 && std::strcmp(argv[i], kFlags[k]) != 0)
-            ++k;
-        if (k == 3) {
+        if (!TakeDateTagOption(argv[i], plan.abWanted)) {
             std::fprintf(stderr, "velmora-cli shift: unknown option %s (see velmora-cli shift --help)\n", argv[i]);
             return kExitUsage;
         }
-        plan.abWanted[k] = true;
     }
-    if (!plan.abWanted[0] && !plan.abWanted[1] && !plan.abWanted[2])
-        plan.abWanted[0] = plan.abWanted[1] = plan.abWanted[2] = true;
+    AllDateTagsUnlessChosen(plan.abWanted);
     if (i >= argc || !ParseShiftOffset(argv[i], plan.offset)) {
         std::fprintf(stderr, "velmora-cli shift: give the shift as [+|-][[Y:]M:D ]H:M[:S], such as +1:00 or "
                              "\"-0:0:1 0:00\"%s%s\n", i < argc ? ", not " : "", i < argc ? argv[i] : "");
