@@ -1,19 +1,16 @@
-// shift: each file's own dates moved by one offset; file-time: each file's time stamp set from
-// its EXIF date. Both write through the one batch write path, after the journal record.
+// shift: each file's own dates moved by one offset (and to another time zone), written through
+// the one batch write path after the journal record.
 #include "CliCommands.h"
 
 #include "CliDateText.h"
 #include "CliJournal.h"
 #include "CliOffset.h"
+#include "CliOptions.h"
 #include "CliPaths.h"
 #include "CliReport.h"
-#include "app/UexifDate.h"
+#include "CliZone.h"
 #include "exif/Uexif_batch.h"
-#include "platform/winfile.h"
-#include "platform/wintime.h"
-#include "tx/UTxStamp.h"
 
-#include <cctype>
 #include <cstdio>
 #include <cstring>
 #include <memory>
@@ -24,100 +21,12 @@ namespace {
 
 constexpr DWORD kDateTags[3] = {0x0132, 0x9003, 0x9004};
 
-// The options both commands share; ParseOption takes one and says whether it was one of them.
-struct CommonOptions {
-    bool bRecursive = false;
-    bool bDryRun = false;
-    bool bAllowHardLinks = false;
-    bool ParseOption(const char* pszArg)
-    {
-        if (std::strcmp(pszArg, "-r") == 0 || std::strcmp(pszArg, "--recursive") == 0)
-            return bRecursive = true;
-        if (std::strcmp(pszArg, "-n") == 0 || std::strcmp(pszArg, "--dry-run") == 0)
-            return bDryRun = true;
-        if (std::strcmp(pszArg, "--allow-hard-links") == 0)
-            return bAllowHardLinks = true;
-        return false;
-    }
-};
-
-// An option, as opposed to an offset ("-1:00") or a file: "-" and a letter or a second "-".
-bool IsOption(const char* pszArg)
-{
-    return pszArg[0] == '-' && (pszArg[1] == '-' || std::isalpha(static_cast<unsigned char>(pszArg[1])));
-}
-
-// The file's time stamp for a local date: with the offset in force at that date; in the hour
-// the clocks show twice, the occurrence nearer the file's present time stamp.
-bool StampForLocal(const std::string& strPath, const FILETIME& ftLocal, FILETIME& ftUtc)
-{
-    FILETIME ftNow{};
-    const bool bNow = GetFileLastWriteTime(strPath.c_str(), &ftNow);
-    return LocalFileTimeToFileTimeNear(&ftLocal, bNow ? &ftNow : nullptr, &ftUtc);
-}
-
 struct ShiftPlan {
     bool abWanted[3] = {};
     bool bFileTime = false;
     ShiftOffset offset;
-    bool bZone = false;       // --zone: the camera's offsets are replaced by this one
-    int nZoneMinutes = 0;
-    char szZone[7] = {};
+    ShiftZone zone;  // --zone
 };
-
-const char* const kZoneNames[3] = {"OffsetTime", "OffsetTimeOriginal", "OffsetTimeDigitized"};
-
-// The minutes of an offset text of the shape "+HH:MM".
-int ZoneMinutes(const char* pszText)
-{
-    const int nMinutes = ((pszText[1] - '0') * 10 + (pszText[2] - '0')) * 60 + (pszText[4] - '0') * 10 + (pszText[5] - '0');
-    return pszText[0] == '-' ? -nMinutes : nMinutes;
-}
-
-// "+HH:MM" or "-HH:MM", at most 14 hours (the widest offset in use).
-bool ParseZone(const char* pszText, ShiftPlan& plan)
-{
-    auto digit = [](char c) { return c >= '0' && c <= '9'; };
-    if (std::strlen(pszText) != 6 || (pszText[0] != '+' && pszText[0] != '-') || !digit(pszText[1]) ||
-        !digit(pszText[2]) || pszText[3] != ':' || !digit(pszText[4]) || !digit(pszText[5]))
-        return false;
-    const int nMinutes = ZoneMinutes(pszText);
-    if (nMinutes > 14 * 60 || nMinutes < -14 * 60 || pszText[4] > '5')
-        return false;
-    plan.bZone = true;
-    plan.nZoneMinutes = nMinutes;
-    std::memcpy(plan.szZone, pszText, 6);
-    return true;
-}
-
-// With --zone: each chosen date moves by the difference between the new zone and its own offset
-// (OffsetTimeOriginal's when it has none), and every offset of a chosen date is rewritten. False
-// when the file holds no offset at all: its zone is not known.
-bool PlanZone(const CExif& exif, const ShiftPlan& plan, ExifDateJob& job, std::int64_t anZoneShift[3],
-              std::string& strLine)
-{
-    const ExifZoneOffset* apZone[3] = {};
-    for (const ExifZoneOffset& zone : exif.ZoneOffsets())
-        if (apZone[zone.nDate] == nullptr)
-            apZone[zone.nDate] = &zone;
-    for (int k = 0; k < 3; ++k) {
-        const ExifZoneOffset* pZone = apZone[k] ? apZone[k] : apZone[1];
-        if (plan.abWanted[k] && pZone == nullptr)
-            return false;
-        anZoneShift[k] = pZone ? std::int64_t(plan.nZoneMinutes - ZoneMinutes(pZone->szText)) * 60 : 0;
-    }
-    for (const ExifZoneOffset& zone : exif.ZoneOffsets()) {
-        if (!plan.abWanted[zone.nDate] || std::memcmp(zone.szText, plan.szZone, 6) == 0)
-            continue;
-        TxPatch patch;
-        patch.qwOffset = zone.qwFilePos;
-        patch.abOld.assign(zone.szText, zone.szText + 6);
-        patch.abNew.assign(plan.szZone, plan.szZone + 6);
-        job.extraPatches.push_back(std::move(patch));
-        strLine += std::string(", ") + kZoneNames[zone.nDate] + " " + zone.szText + " -> " + plan.szZone;
-    }
-    return true;
-}
 
 // One file's new dates; false (the reason named) when the file is to be left as it is.
 bool PlanShift(const std::string& strPath, const ShiftPlan& plan, ExifDateJob& job, std::string& strLine,
@@ -130,7 +39,7 @@ bool PlanShift(const std::string& strPath, const ShiftPlan& plan, ExifDateJob& j
     FILETIME aftOld[3] = {};
     bool abHave[3] = {};
     std::int64_t anZoneShift[3] = {};
-    if (plan.bZone && !PlanZone(*pExif, plan, job, anZoneShift, strZones)) {
+    if (plan.zone.bGiven && !PlanShiftZone(*pExif, plan.abWanted, plan.zone, job, anZoneShift, strZones)) {
         std::fprintf(stderr, "%s: no OffsetTime tags: the time zone the camera was set to is not known; the file "
                      "is left as it is\n", strPath.c_str());
         return false;
@@ -218,7 +127,7 @@ int CommandShift(int argc, char** argv)
         }
         if (std::strncmp(argv[i], "--zone", 6) == 0 && (argv[i][6] == '=' || argv[i][6] == '\0')) {
             const char* pszZone = argv[i][6] == '=' ? argv[i] + 7 : (i + 1 < argc ? argv[++i] : "");
-            if (!ParseZone(pszZone, plan)) {
+            if (!ParseShiftZone(pszZone, plan.zone)) {
                 std::fprintf(stderr, "velmora-cli shift: give the zone as +HH:MM or -HH:MM (at most 14 hours), not %s\n",
                              pszZone);
                 return kExitUsage;
@@ -269,83 +178,5 @@ int CommandShift(int argc, char** argv)
     }
     for (std::size_t k = 0; k < jobs.size(); ++k)
         bAllOk = ReportShift(jobs[k], lines[k]) && bAllOk;
-    return bAllOk ? kExitOk : kExitFailed;
-}
-
-int CommandFileTime(int argc, char** argv)
-{
-    CommonOptions common;
-    int i = 0;
-    for (; i < argc && IsOption(argv[i]); ++i) {
-        if (std::strcmp(argv[i], "--") == 0) {
-            ++i;
-            break;
-        }
-        if (!common.ParseOption(argv[i])) {
-            std::fprintf(stderr, "velmora-cli file-time: unknown option %s (see velmora-cli file-time --help)\n",
-                         argv[i]);
-            return kExitUsage;
-        }
-    }
-    if (i >= argc) {
-        std::fprintf(stderr, "velmora-cli file-time: give at least one file\n");
-        return kExitUsage;
-    }
-    std::vector<std::string> paths;
-    bool bAllOk = CollectFiles(argv + i, argc - i, common.bRecursive, paths);
-    CliJournal journal(CommandText("file-time", argv, i));
-    struct Line {
-        std::string strPath, strDate;
-        int nEntry;  // its file in the journal record; -1 when its time stamp is right already
-    };
-    std::vector<Line> lines;
-    for (const std::string& strPath : paths) {
-        const ExifDateInfo info = ReadExifDate(strPath.c_str());
-        FILETIME ftUtc{};
-        FileStamp stamp{};
-        std::int64_t nSec = 0, nNsec = 0;
-        if (!info.HasDate()) {
-            std::fprintf(stderr, "%s: %s\n", strPath.c_str(),
-                         info.state == ExifDateState::NoExif ? OpenFailureText(strPath.c_str()).c_str()
-                                                              : "no DateTimeOriginal or DateTime that holds a date");
-            bAllOk = false;
-            continue;
-        }
-        if (!StampForLocal(strPath, info.ft, ftUtc) || !FileTimeToUnix(ftUtc, &nSec, &nNsec) ||
-            !FileGetStampByPath(strPath.c_str(), &stamp)) {
-            std::fprintf(stderr, "%s: %s has no time stamp in this time zone\n", strPath.c_str(),
-                         FormatDateText(info.ft).c_str());
-            bAllOk = false;
-            continue;
-        }
-        const std::string strDate = FormatDateText(info.ft);
-        if (common.bDryRun) {
-            std::printf("%s: %s (not written: dry run)\n", strPath.c_str(), strDate.c_str());
-            continue;
-        }
-        const bool bChange = stamp.nWriteSec != nSec || stamp.nWriteNsec != nNsec;
-        lines.push_back(Line{strPath, strDate, bChange ? int(journal.Record().files.size()) : -1});
-        if (bChange)
-            TxJournalAddStamp(journal.Record(), strPath, stamp, nSec, nNsec);
-    }
-    if (!journal.Append()) {
-        journal.ReportFailure("file-time");
-        return kExitFailed;
-    }
-    for (const Line& line : lines) {
-        TxStampResult result = TxStampResult::Set;
-        if (line.nEntry >= 0) {
-            const TxJournalFile& file = journal.Record().files[std::size_t(line.nEntry)];
-            result = TxSetWriteTime(file.strPath, file.stampBefore, file.nNewWriteSec, file.nNewWriteNsec);
-        }
-        if (result == TxStampResult::Set) {
-            std::printf("%s: %s\n", line.strPath.c_str(), line.strDate.c_str());
-            continue;
-        }
-        std::fprintf(stderr, "%s: %s\n", line.strPath.c_str(),
-                     result == TxStampResult::Replaced ? "replaced by another file since it was read"
-                                                       : "its time stamp cannot be set by this user");
-        bAllOk = false;
-    }
     return bAllOk ? kExitOk : kExitFailed;
 }
