@@ -147,6 +147,12 @@ TEST(CliShift, FoldersAreWalkedOnlyWithR)
     EXPECT_EQ(Cli(dir, "date " + Quote(a) + " " + Quote(b)).out,
               "2006:12:24 18:05:09\t" + a + "\n2006:12:24 18:05:09\t" + b + "\n");
     EXPECT_EQ(ReadAll(hidden), photo);
+
+    // A file reached twice is shifted once.
+    const CliRun twice = Cli(dir, "shift -r +1:00 " + Quote(a) + " " + Quote(dir.Path("trip/day2")) + " " + Quote(a));
+    EXPECT_EQ(twice.status, 0) << twice.err;
+    EXPECT_EQ(Cli(dir, "date " + Quote(a) + " " + Quote(b)).out,
+              "2006:12:24 19:05:09\t" + a + "\n2006:12:24 19:05:09\t" + b + "\n");
 }
 
 // Bad input: the usage errors change nothing and exit 2; a file that cannot be shifted is named,

@@ -175,7 +175,7 @@ TEST_F(UndoTest, ADamagedJournalIsReadAsFarAsItHoldsTogether)
     const CliRun history = Cli(dir, "history");
     EXPECT_EQ(history.status, 1);
     EXPECT_NE(history.err.find("is damaged"), std::string::npos);
-    EXPECT_NE(history.out.find("1 files\tshift +1:00\n"), std::string::npos);
+    EXPECT_NE(history.out.find("1 file\tshift +1:00\n"), std::string::npos);
     EXPECT_EQ(history.out.find("\n2\t"), std::string::npos);
 
     const CliRun undo = Cli(dir, "undo");

@@ -5,6 +5,7 @@
 #include "platform/winfile.h"
 #include "platform/winrewrite.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <set>
@@ -12,7 +13,7 @@
 
 namespace {
 
-using FolderId = std::pair<std::uint64_t, std::uint64_t>;  // device, inode
+using FolderId = std::pair<std::uint64_t, std::uint64_t>;  // device, inode of a folder or file
 
 bool IsFolder(const std::string& strPath)
 {
@@ -76,5 +77,15 @@ bool CollectFiles(char** argv, int nArgs, bool bRecursive, std::vector<std::stri
         std::fprintf(stderr, "%s: %s\n", strPath.c_str(), strWhy.c_str());
         bAllFound = false;
     }
+    // A file reached twice (given twice, through a link, or inside a folder also given) is
+    // worked on once: a second write from the same reading would find it changed.
+    std::set<FolderId> seen;
+    files.erase(std::remove_if(files.begin(), files.end(),
+                               [&seen](const std::string& strPath) {
+                                   FileStamp stamp{};
+                                   return FileGetStampByPath(strPath.c_str(), &stamp) &&
+                                          !seen.insert({stamp.qwDevice, stamp.qwInode}).second;
+                               }),
+                files.end());
     return bAllFound;
 }

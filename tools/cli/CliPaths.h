@@ -8,5 +8,5 @@
 #include <vector>
 
 // False when any path was refused; the files found are in files either way, in the order given
-// and, inside a folder, in name order.
+// and, inside a folder, in name order, each file once.
 bool CollectFiles(char** argv, int nArgs, bool bRecursive, std::vector<std::string>& files);

@@ -19,6 +19,8 @@
 
 namespace {
 
+constexpr std::int64_t kStampToleranceNs = 2000000000;
+
 bool ReadJournal(const TxJournal& journal, TxJournalContents& contents, const char* pszCommand)
 {
     std::string strError;
@@ -65,8 +67,10 @@ bool StillAsWritten(const TxJournalFile& entry, FileStamp& now, std::string& str
         return false;
     }
     if (entry.ranges.empty()) {
-        // Only its time stamp was set: it must still show that time.
-        if (now.nWriteSec != entry.nNewWriteSec || now.nWriteNsec != entry.nNewWriteNsec) {
+        // Only its time stamp was set: it must still show that time (within the 2 seconds a
+        // FAT or exFAT card rounds it to).
+        const std::int64_t nDiffNs = (now.nWriteSec - entry.nNewWriteSec) * 1000000000 + (now.nWriteNsec - entry.nNewWriteNsec);
+        if (nDiffNs <= -kStampToleranceNs || nDiffNs >= kStampToleranceNs) {
             strWhy = "its time stamp was changed since it was written";
             return false;
         }
@@ -208,8 +212,9 @@ int CommandHistory(int argc, char** argv)
     const std::vector<bool> undone = TxJournalUndone(contents.records);
     for (std::size_t i = 0; i < contents.records.size(); ++i) {
         const TxJournalRecord& r = contents.records[i];
-        std::printf("%llu\t%s\t%zu files\t%s%s\n", static_cast<unsigned long long>(r.qwId),
-                    LocalTimeText(r.nWhen).c_str(), r.files.size(), r.strCommand.c_str(), undone[i] ? " (undone)" : "");
+        std::printf("%llu\t%s\t%zu file%s\t%s%s\n", static_cast<unsigned long long>(r.qwId),
+                    LocalTimeText(r.nWhen).c_str(), r.files.size(), r.files.size() == 1 ? "" : "s",
+                    r.strCommand.c_str(), undone[i] ? " (undone)" : "");
     }
     return contents.nSkippedParts > 0 ? kExitFailed : kExitOk;
 }
