@@ -172,7 +172,7 @@ void TFormMain::ButtonApplyClick()
                                           : WriteDateBatch(jobs, options);
     if (!bJournalled) {
         // Nothing was changed: the rows keep their new times, and Apply can be tried again.
-        const std::string strText = "The undo journal cannot be written, so no file was changed:\n" + strError;
+        const std::string strText = std::string(kJournalFailedText) + "\n" + strError;
         ShowMessageBox(this, strText.c_str(), UiStrings[20], MsgButtons::Ok, MsgIcon::Error);
         UpdateControls();
         return;

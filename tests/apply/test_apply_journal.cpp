@@ -2,6 +2,7 @@
 // any file changes; a journal that cannot be written stops Apply with nothing changed.
 #include "ApplyFixture.h"
 
+#include "app/Ulang.h"
 #include "tx/UTxJournal.h"
 
 #include <QCheckBox>
@@ -54,7 +55,8 @@ TEST_F(ApplyJournalTest, ApplyRecordsEveryFileBeforeWritingAndStopsWhenItCannot)
     form.ButtonApply->click();
     ASSERT_EQ(s_messages.size(), 2u);
     EXPECT_EQ(s_messages[1].icon, MsgIcon::Error);
-    EXPECT_NE(s_messages[1].strText.find("undo journal cannot be written"), std::string::npos);
+    EXPECT_EQ(s_messages[1].strText.rfind(kJournalFailedText, 0), 0u);
+    EXPECT_NE(s_messages[1].strText.find(state.File("velmora")), std::string::npos);
     EXPECT_EQ(Contents("a.jpg"), a);
     EXPECT_EQ(LocalMtime(PathOf("a.jpg")), "2006-12-24 17:05:09");
     EXPECT_EQ(LocalMtime(PathOf("plain.jpg")), "2006-12-24 17:05:09");
