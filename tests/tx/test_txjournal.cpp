@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <fstream>
 #include <iterator>
 
@@ -150,4 +151,34 @@ TEST_F(JournalTest, AppendFailsWithAReasonWhenTheFolderCannotBeMade)
     EXPECT_FALSE(journal.Append(r, error));
     EXPECT_NE(error.find("journal"), std::string::npos);
     EXPECT_NE(error.find("Not a directory"), std::string::npos) << error;
+}
+
+// $XDG_STATE_HOME/velmora/journal when it is an absolute path, else under ~/.local/state.
+TEST(JournalPath, StateHomeElseLocalStateInTheHomeFolder)
+{
+    struct Saved {
+        const char* name;
+        std::string value;
+        bool set;
+    };
+    Saved saved[] = {{"XDG_STATE_HOME", "", false}, {"HOME", "", false}};
+    for (Saved& s : saved)
+        if (const char* v = std::getenv(s.name))
+            s.value = v, s.set = true;
+    struct Case {
+        const char* state;  // nullptr: unset
+        const char* expected;
+    };
+    const Case cases[] = {{"/var/state", "/var/state/velmora/journal"},
+                          {nullptr, "/home/ann/.local/state/velmora/journal"},
+                          {"", "/home/ann/.local/state/velmora/journal"},
+                          {"relative/state", "/home/ann/.local/state/velmora/journal"}};
+    setenv("HOME", "/home/ann", 1);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.state ? c.state : "(unset)");
+        c.state ? setenv("XDG_STATE_HOME", c.state, 1) : unsetenv("XDG_STATE_HOME");
+        EXPECT_EQ(TxJournal::DefaultPath(), c.expected);
+    }
+    for (const Saved& s : saved)
+        s.set ? setenv(s.name, s.value.c_str(), 1) : unsetenv(s.name);
 }
