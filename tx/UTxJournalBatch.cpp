@@ -1,6 +1,8 @@
 // A journal record from a planned batch.
 #include "UTxJournalBatch.h"
 
+#include "../platform/winfile.h"
+
 #include <ctime>
 
 void TxJournalAddBatch(TxJournalRecord& record, const TxRewriteBatch& batch)
@@ -9,7 +11,7 @@ void TxJournalAddBatch(TxJournalRecord& record, const TxRewriteBatch& batch)
         if (file.patches.empty() || !file.bStampRead || file.outcome != TxFileRewrite::Outcome::Pending)
             continue;
         TxJournalFile entry;
-        entry.strPath = file.strPath;
+        entry.strPath = GetFullPathNameA(file.strPath);
         entry.stampBefore = file.stampRead;
         entry.bNewWriteTime = file.bNewWriteTime;
         entry.nNewWriteSec = file.bNewWriteTime ? file.stampNew.nWriteSec : file.stampRead.nWriteSec;
@@ -24,7 +26,7 @@ void TxJournalAddStamp(TxJournalRecord& record, const std::string& strPath, cons
                        std::int64_t nNewWriteSec, std::int64_t nNewWriteNsec)
 {
     TxJournalFile entry;
-    entry.strPath = strPath;
+    entry.strPath = GetFullPathNameA(strPath);
     entry.stampBefore = stampBefore;
     entry.bNewWriteTime = true;
     entry.nNewWriteSec = nNewWriteSec;

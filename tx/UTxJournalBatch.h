@@ -8,7 +8,8 @@
 #include <functional>
 #include <string>
 
-// Each file of the batch that is about to be written: its ranges and the time it is to get.
+// Each file of the batch that is about to be written: its ranges and the time it is to get. The
+// journal keeps each path from the root, so that an undo from another folder finds the file.
 void TxJournalAddBatch(TxJournalRecord& record, const TxRewriteBatch& batch);
 // A file whose time stamp alone is about to change.
 void TxJournalAddStamp(TxJournalRecord& record, const std::string& strPath, const FileStamp& stampBefore,

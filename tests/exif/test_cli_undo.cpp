@@ -193,3 +193,18 @@ TEST_F(UndoTest, ADamagedJournalIsReadAsFarAsItHoldsTogether)
                               "undo --record"})
         EXPECT_EQ(Cli(dir, usage).status, 2) << usage;
 }
+
+// The journal keeps paths from the root: files shifted by relative names in one folder are
+// restored by an undo run from another.
+TEST_F(UndoTest, RelativePathsAreUndoneFromAnyFolder)
+{
+    const std::string shift = "cd " + Quote(dir.Dir().string()) + " && XDG_STATE_HOME=" + Quote(dir.Path("state")) +
+                              " '" VELMORA_CLI "' shift --file-time +1:00 p0.jpg p1.jpg >/dev/null";
+    ASSERT_EQ(Shell(shift), 0);
+    ASSERT_NE(ReadAll(files[0].path), files[0].bytes);
+    const CliRun undo = Cli(dir, "undo");
+    EXPECT_EQ(undo.status, 0) << undo.err;
+    EXPECT_NE(undo.out.find(files[0].path + ": restored\n"), std::string::npos) << undo.out;
+    ExpectAsBefore(0);
+    ExpectAsBefore(1);
+}
