@@ -98,6 +98,10 @@ TEST_F(UndoTest, UndoOfAnUndoAndASecondUndoOfTheSameRecord)
 {
     ASSERT_EQ(Cli(dir, "shift +1:00" + Paths()).status, 1);  // p2 has no DateTimeDigitized
     const Bytes shifted = ReadAll(files[0].path);
+    const CliRun dry = Cli(dir, "undo -n");
+    EXPECT_EQ(dry.status, 0) << dry.err;
+    EXPECT_NE(dry.out.find(files[0].path + ": would be restored (dry run)\n"), std::string::npos);
+    EXPECT_EQ(ReadAll(files[0].path), shifted);
     ASSERT_EQ(Cli(dir, "undo").status, 0);
     ExpectAsBefore(0);
 
