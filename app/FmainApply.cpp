@@ -5,7 +5,9 @@
 
 #include "../exif/Uexif_batch.h"
 #include "../platform/winfile.h"
+#include "../platform/winrewrite.h"
 #include "../platform/wintime.h"
+#include "../tx/UTxJournalBatch.h"
 #include "../tx/UTxUtils.h"
 #include "UapplyMarks.h"
 #include "Ulang.h"
@@ -16,6 +18,19 @@
 #include <QTreeWidget>
 
 #include <vector>
+
+namespace {
+
+// A file whose time stamp alone is about to be set, as the journal keeps it.
+void JournalStamp(TxJournalRecord& record, const std::string& strPath, const FILETIME& ftUtc)
+{
+    FileStamp stamp{};
+    std::int64_t nSec = 0, nNsec = 0;
+    if (FileGetStampByPath(strPath.c_str(), &stamp) && FileTimeToUnix(ftUtc, &nSec, &nNsec))
+        TxJournalAddStamp(record, strPath, stamp, nSec, nNsec);
+}
+
+}  // namespace
 
 bool TFormMain::ExifWanted() const
 {
@@ -99,6 +114,10 @@ void TFormMain::ButtonApplyClick()
     constexpr std::size_t kNoJob = ~std::size_t(0);
     std::vector<RowToWrite> rows;
     std::vector<ExifDateJob> jobs;
+    // The undo journal gets one record of the whole Apply before any file changes.
+    TxJournal journal;
+    TxJournalRecord record;
+    record.strCommand = std::string("Apply ") + m_strFolder.Text();
     bool bAllWritten = true;
     m_nApplyWritten = m_nApplyFailed = 0;
     for (int i = 0; i < ListViewFiles->topLevelItemCount(); ++i) {
@@ -133,12 +152,31 @@ void TFormMain::ButtonApplyClick()
             job.ftWriteUtc = ftUtc;
             row.nJob = jobs.size();
             jobs.push_back(std::move(job));
+        } else {
+            JournalStamp(record, strPath.Text(), ftUtc);
         }
         rows.push_back(row);
     }
-    // All EXIF rewrites go together: written, then flushed once, then stamped.
-    if (!jobs.empty())
-        WriteDateBatch(jobs);
+    // All EXIF rewrites go together: written, then flushed once, then stamped. The files the
+    // batch finds nothing to rewrite in get their time stamp here: the journal has them too.
+    std::string strError;
+    ExifBatchOptions options;
+    options.beforeWrite = [&](const TxRewriteBatch& batch) {
+        TxJournalAddBatch(record, batch);
+        for (std::size_t i = 0; i < batch.files.size(); ++i)
+            if (batch.files[i].patches.empty())
+                JournalStamp(record, jobs[i].strPath, jobs[i].ftWriteUtc);
+        return TxJournalAppendIfAny(journal, record, strError);
+    };
+    const bool bJournalled = jobs.empty() ? TxJournalAppendIfAny(journal, record, strError)
+                                          : WriteDateBatch(jobs, options);
+    if (!bJournalled) {
+        // Nothing was changed: the rows keep their new times, and Apply can be tried again.
+        const std::string strText = std::string(kJournalFailedText) + "\n" + strError;
+        ShowMessageBox(this, strText.c_str(), UiStrings[20], MsgButtons::Ok, MsgIcon::Error);
+        UpdateControls();
+        return;
+    }
     for (const RowToWrite& row : rows)
         if (!FinishRow(row.pItem, row.ftUtc, row.nJob == kNoJob ? nullptr : &jobs[row.nJob]))
             bAllWritten = false;

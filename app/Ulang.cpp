@@ -43,3 +43,4 @@ const char* const UiStrings[kUiStringCount] = {
 const char* const kHelpMissingText = "Soubor nápovědy %s nebyl nalezen.";
 const char* const kHelpNoViewerText =
     "Nápovědu %s nelze otevřít: v systému není nastaven žádný program pro zobrazení stránek HTML.";
+const char* const kJournalFailedText = "Záznam pro vrácení změn nelze zapsat, proto nebyl změněn žádný soubor:";

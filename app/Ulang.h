@@ -8,3 +8,7 @@ extern const char* const UiStrings[kUiStringCount];
 // desktop has no program to show it (%s: the page's path).
 extern const char* const kHelpMissingText;
 extern const char* const kHelpNoViewerText;
+
+// Apply's report when the undo journal cannot be written (the reason follows on a line of its
+// own): nothing was changed.
+extern const char* const kJournalFailedText;

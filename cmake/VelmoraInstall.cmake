@@ -3,6 +3,9 @@
 # installs with "apt install ./velmora_*.deb".
 include(GNUInstallDirs)
 install(TARGETS velmora velmora-cli velmora-logreceiver RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+# Completion of velmora-cli's commands, options and files, where bash-completion looks for it.
+install(FILES ${CMAKE_SOURCE_DIR}/data/velmora-cli.bash-completion
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions RENAME velmora-cli)
 
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME velmora)
@@ -14,8 +17,8 @@ string(CONCAT CPACK_PACKAGE_DESCRIPTION
     "times of the selected files by seconds, minutes, hours, days, months or years,\n"
     "or takes them from each photograph's EXIF date, and writes the new times into\n"
     "the files' time stamps and, when asked, into the EXIF date tags inside the\n"
-    "JPEG files. The interface is in Czech. velmora-cli lists, reads and rewrites\n"
-    "the EXIF dates from the command line.")
+    "JPEG files. The interface is in Czech. velmora-cli lists, reads, rewrites and\n"
+    "shifts the EXIF dates from the command line, and undoes any of its writes.")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)  # velmora_VERSION_ARCH.deb

@@ -210,6 +210,30 @@ void CExif::NoteEntry()
         m_exifIfds.emplace_back(dwData, m_bMainIfd);
     if (nDate >= 0)
         NoteDateCopy(nDate);
+    if (m_dwTag >= 0x9010 && m_dwTag <= 0x9012)  // OffsetTime, OffsetTimeOriginal, OffsetTimeDigitized
+        NoteZoneOffset(int(m_dwTag - 0x9010));
+}
+
+// An offset that holds "+HH:MM" or "-HH:MM" (ASCII, its 7 bytes stored outside the entry).
+void CExif::NoteZoneOffset(int nDate)
+{
+    constexpr DWORD kChars = 6;
+    const DWORD dwBlockPos = exif::BlockPosOf(m_dwValue);
+    const std::uint64_t qwFilePos = std::uint64_t(m_dwPos) + dwBlockPos;
+    if (m_dwType != 2 || m_dwCount < kChars + 1 || !InBlock(dwBlockPos, kChars) || qwFilePos + kChars > m_dwFileSize)
+        return;
+    const BYTE* p = m_pExifData + dwBlockPos;
+    auto digit = [](BYTE b) { return b >= '0' && b <= '9'; };
+    if ((p[0] != '+' && p[0] != '-') || !digit(p[1]) || !digit(p[2]) || p[3] != ':' || !digit(p[4]) || !digit(p[5]))
+        return;
+    for (const ExifZoneOffset& z : m_zones)
+        if (z.qwFilePos == qwFilePos)
+            return;
+    ExifZoneOffset zone;
+    zone.nDate = nDate;
+    zone.qwFilePos = qwFilePos;
+    std::memcpy(zone.szText, p, kChars);
+    m_zones.push_back(zone);
 }
 
 void CExif::NoteDateCopy(int nDate)

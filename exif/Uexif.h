@@ -84,6 +84,14 @@ struct ExifDateListing {
 };
 const char* ExifDateAgreementText(ExifDateAgreement agreement);
 
+// A time-zone offset of a date (OffsetTime 0x9010, OffsetTimeOriginal 0x9011,
+// OffsetTimeDigitized 0x9012) as the file holds it: "+HH:MM" or "-HH:MM" at qwFilePos.
+struct ExifZoneOffset {
+    int nDate = 0;  // 0 DateTime, 1 DateTimeOriginal, 2 DateTimeDigitized
+    std::uint64_t qwFilePos = 0;
+    char szText[7] = {};
+};
+
 class CExif {
 public:
     static constexpr int kTagCount = 103;
@@ -126,6 +134,9 @@ public:
     // Every copy of the three dates the file holds: the EXIF copies of every Exif segment, then
     // the XMP properties and IPTC datasets that copy them (the same copies a write reaches).
     void ListDateCopies(std::vector<ExifDateListing>& out);
+
+    // The time-zone offsets of the dates that the walk reached, each a 6-character text in the file.
+    const std::vector<ExifZoneOffset>& ZoneOffsets() const { return m_zones; }
 
     // The listing: one "%27s=%s\r\n" line per present slot, in the fixed listing order; a line
     // that would not fit the capacity (characters, terminator included) is skipped.
@@ -202,6 +213,7 @@ private:
     bool WalkIfd(DWORD dwIfdPos, const char* pszWhere, bool bMain, WalkMode mode, DWORD& dwBudget);
     void NoteEntry();
     void NoteDateCopy(int nDate);
+    void NoteZoneOffset(int nDate);
     void CheckDateCopies(std::size_t nFirst);
     void CollectCopies();
     void WalkMoreBlocks(const std::vector<std::uint64_t>& blocks);
@@ -256,6 +268,7 @@ private:
     std::vector<ReadRange> m_ranges;
     std::vector<std::pair<DWORD, bool>> m_exifIfds;  // position, found in the main IFD
     std::vector<DateCopy> m_copies;
+    std::vector<ExifZoneOffset> m_zones;
     std::uint64_t m_qwNextSegment = 0;
     std::FILE* m_pUnknownTagStream = stdout;
     // The segments before the scan that may hold dates as text (XMP, extended XMP, APP13), as

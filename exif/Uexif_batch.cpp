@@ -25,6 +25,10 @@ bool WriteDateBatch(std::vector<ExifDateJob>& jobs, const ExifBatchOptions& opti
             continue;
         }
         pExif->PlanDateTags(job.aftNew, job.abWanted, file, job.report);
+        for (TxPatch patch : job.extraPatches) {
+            patch.nCookie = -1;  // not a copy of a date: the report leaves it out
+            file.patches.push_back(std::move(patch));
+        }
         if (job.bSetWriteTime) {
             std::int64_t nSec = 0, nNsec = 0;
             file.bNewWriteTime = FileTimeToUnix(job.ftWriteUtc, &nSec, &nNsec);
@@ -42,6 +46,9 @@ bool WriteDateBatch(std::vector<ExifDateJob>& jobs, const ExifBatchOptions& opti
         if (!job.bOpened)
             continue;
         CExif::SettleReport(file, job.report);
+        const std::size_t nFirstExtra = file.patches.size() - job.extraPatches.size();
+        for (std::size_t k = 0; k < job.extraPatches.size(); ++k)
+            job.extraPatches[k].result = file.patches[nFirstExtra + k].result;
         job.outcome = file.patches.empty() ? TxFileRewrite::Outcome::Done : file.outcome;
         job.bAnyWritten = file.AnyWritten();
         job.bTimeSet = file.bTimeSet || !job.bAnyWritten;

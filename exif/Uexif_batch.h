@@ -18,6 +18,9 @@ struct ExifDateJob {
     // time stamp.
     bool bSetWriteTime = false;
     FILETIME ftWriteUtc{};
+    // More ranges of the file written with its dates (the time-zone offsets a shift rewrites);
+    // each one's result is filled in.
+    std::vector<TxPatch> extraPatches;
 
     bool bOpened = false;           // the file has an EXIF block (else nothing was planned)
     ExifWriteReport report;

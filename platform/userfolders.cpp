@@ -29,6 +29,18 @@ std::string HomeFolder()
     return std::string();
 }
 
+// A relative XDG_* value is not valid and is passed over, as the base-directory rules say.
+std::string XdgFolder(const char* pszVariable, const char* pszUnderHome)
+{
+    const char* pszValue = std::getenv(pszVariable);
+    if (pszValue != nullptr && pszValue[0] == '/')
+        return pszValue;
+    const std::string strHome = HomeFolder();
+    if (strHome.empty())
+        return std::string();
+    return strHome + (strHome.back() == '/' ? "" : "/") + pszUnderHome;
+}
+
 }  // namespace
 
 bool IsFolderWritable(const char* pszFolder)
@@ -36,17 +48,8 @@ bool IsFolderWritable(const char* pszFolder)
     return pszFolder != nullptr && IsFolder(pszFolder) && access(pszFolder, W_OK) == 0;
 }
 
-std::string UserConfigFolder()
-{
-    // A relative XDG_CONFIG_HOME is not valid and is passed over, as the base-directory rules say.
-    const char* pszConfig = std::getenv("XDG_CONFIG_HOME");
-    if (pszConfig != nullptr && pszConfig[0] == '/')
-        return pszConfig;
-    const std::string strHome = HomeFolder();
-    if (strHome.empty())
-        return std::string();
-    return strHome + (strHome.back() == '/' ? ".config" : "/.config");
-}
+std::string UserConfigFolder() { return XdgFolder("XDG_CONFIG_HOME", ".config"); }
+std::string UserStateFolder() { return XdgFolder("XDG_STATE_HOME", ".local/state"); }
 
 bool CreateFolderPath(const std::string& strFolder)
 {

@@ -340,3 +340,17 @@ std::string GetModuleFileNameA()
         path.resize(path.size() * 2);
     }
 }
+
+std::string GetFullPathNameA(const std::string& strPath)
+{
+    if (strPath.empty() || strPath[0] == '/')
+        return strPath;
+    std::string folder(4096, '\0');
+    while (getcwd(folder.data(), folder.size()) == nullptr) {
+        if (errno != ERANGE || folder.size() >= (1u << 20))
+            return strPath;
+        folder.resize(folder.size() * 2);
+    }
+    folder.resize(std::strlen(folder.c_str()));
+    return folder + (folder.back() == '/' ? "" : "/") + strPath;
+}

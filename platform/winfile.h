@@ -92,3 +92,6 @@ private:
 
 // Full path of the running executable (readlink /proc/self/exe); empty on failure.
 std::string GetModuleFileNameA();
+// The path from the root: a relative one is taken from the current folder (links and ".." are
+// kept as they are); unchanged when the current folder is not known.
+std::string GetFullPathNameA(const std::string& strPath);

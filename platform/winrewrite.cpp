@@ -2,6 +2,7 @@
 #include "winrewrite.h"
 
 #include <cerrno>
+#include <cstdio>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -109,4 +110,19 @@ bool FileCloseChecked(int hFile)
     // After an interrupted close the descriptor is gone on Linux: it is never closed twice.
     const int r = close(hFile);
     return r == 0 || errno == EINTR;
+}
+
+bool FileReplaceByRename(const char* pszFrom, const char* pszTo)
+{
+    return pszFrom != nullptr && pszTo != nullptr && rename(pszFrom, pszTo) == 0;
+}
+
+bool FolderSync(const char* pszFolder)
+{
+    const int hFolder = open(pszFolder, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (hFolder < 0)
+        return false;
+    const bool bOk = fsync(hFolder) == 0;
+    close(hFolder);
+    return bOk;
 }

@@ -37,3 +37,7 @@ bool FileSyncData(int hFile);        // fdatasync: this file's data on the devic
 bool FileSyncFileSystem(int hFile);  // syncfs: everything of the file system the file lies on
 // close, with its result: on a network file system a write error may show only here.
 bool FileCloseChecked(int hFile);
+// rename: the file under pszTo is replaced by pszFrom in one step (both on one file system).
+bool FileReplaceByRename(const char* pszFrom, const char* pszTo);
+// fsync of a folder, so that a file just created or renamed in it stays after a power cut.
+bool FolderSync(const char* pszFolder);

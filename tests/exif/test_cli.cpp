@@ -1,41 +1,13 @@
 // velmora-cli run as a separate program: output, messages and exit status.
+#include "CliRun.h"
 #include "ExifFiles.h"
 
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <cstdio>
 #include <filesystem>
-#include <sys/wait.h>
 
 using namespace exiftest;
-
-namespace {
-
-struct CliRun {
-    int status;
-    std::string out, err;
-};
-
-CliRun Cli(const ScratchDir& dir, const std::string& args)
-{
-    const std::string errPath = dir.Path("stderr.txt");
-    const std::string command = "LC_ALL=C.UTF-8 '" VELMORA_CLI "' " + args + " 2>'" + errPath + "'";
-    CliRun run{};
-    FILE* pipe = popen(command.c_str(), "r");
-    char buffer[4096];
-    for (size_t n; (n = fread(buffer, 1, sizeof(buffer), pipe)) > 0;)
-        run.out.append(buffer, n);
-    const int raw = pclose(pipe);
-    run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-    const Bytes err = ReadAll(errPath);
-    run.err.assign(err.begin(), err.end());
-    return run;
-}
-
-std::string Quote(const std::string& path) { return "'" + path + "'"; }
-
-}  // namespace
 
 TEST(Cli, DumpAndDate)
 {

@@ -4,10 +4,10 @@
 #include "CliCommands.h"
 
 #include "CliDateText.h"
+#include "CliJournal.h"
+#include "CliReport.h"
 #include "exif/Uexif.h"
 #include "exif/Uexif_batch.h"
-#include "platform/winerror.h"
-#include "platform/winfile.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -15,61 +15,6 @@
 #include <memory>
 #include <string>
 #include <vector>
-
-namespace {
-
-// Why a file gave no EXIF data: one that cannot be opened at all (missing, a folder, not
-// readable) is named with the system's reason, so that it is not taken for a photograph that
-// merely lacks EXIF data.
-std::string OpenFailureText(const char* pszPath)
-{
-    const int hFile = FileOpen(pszPath, FileOpenMode::ReadExisting);
-    if (hFile != INVALID_FILE_HANDLE) {
-        FileClose(hFile);
-        return "no EXIF block";
-    }
-    const std::string reason = FormatErrorText(GetLastError());
-    return reason.empty() ? "cannot be opened" : reason;
-}
-
-bool OpenExif(CExif& exif, const char* pszPath, std::FILE* pUnknownTags = nullptr)
-{
-    exif.SetUnknownTagStream(pUnknownTags);
-    if (exif.Open(pszPath))
-        return true;
-    std::fprintf(stderr, "%s: %s\n", pszPath, OpenFailureText(pszPath).c_str());
-    return false;
-}
-
-// "DateTime written (2 copies)", "DateTimeOriginal not found", or which copies were left alone
-// and why: "DateTime written (IFD0), left alone (IFD1: not a date text)".
-std::string TagReport(const ExifWriteReport& report, int nDate, const char* pszName)
-{
-    std::string text = pszName;
-    const int nCopies = report.CopiesOf(nDate);
-    const int nWritten = report.CopiesWith(nDate, ExifWriteResult::Written);
-    if (nCopies == 0)
-        return text + " " + ExifWriteResultText(report.aResult[nDate]);
-    bool bAsText = false;  // copies in XMP or IPTC are named
-    for (const ExifCopyReport& c : report.copies)
-        bAsText = bAsText || (c.nDate == nDate && c.szName[0] != 0);
-    if (nWritten == nCopies && !bAsText)
-        return text + " written" + (nCopies > 1 ? " (" + std::to_string(nCopies) + " copies)" : "");
-    std::string written, alone;
-    for (const ExifCopyReport& c : report.copies) {
-        if (c.nDate != nDate)
-            continue;
-        std::string& list = c.result == ExifWriteResult::Written ? written : alone;
-        list += (list.empty() ? "" : ", ") + std::string(c.szWhere) + (c.szName[0] ? " " : "") + c.szName;
-        if (c.result != ExifWriteResult::Written)
-            list += std::string(": ") + (c.pszNote ? c.pszNote : ExifWriteResultText(c.result));
-    }
-    if (!written.empty())
-        text += " written (" + written + ")" + (alone.empty() ? "" : ",");
-    return alone.empty() ? text : text + " left alone (" + alone + ")";
-}
-
-}  // namespace
 
 int CommandDump(int argc, char** argv)
 {
@@ -140,8 +85,6 @@ int CommandDates(int argc, char** argv)
 
 int CommandSetExif(int argc, char** argv)
 {
-    static const char* const kFlags[3] = {"--datetime", "--original", "--digitized"};
-    static const char* const kNames[3] = {"DateTime", "DateTimeOriginal", "DateTimeDigitized"};
     bool abWanted[3] = {false, false, false};
     ExifBatchOptions options;
     int i = 0;
@@ -154,18 +97,12 @@ int CommandSetExif(int argc, char** argv)
             options.bAllowHardLinks = true;
             continue;
         }
-        int k = 0;
-        while (k < 3 && std::strcmp(argv[i], kFlags[k]) != 0)
-            ++k;
-        if (k == 3) {
+        if (!TakeDateTagOption(argv[i], abWanted)) {
             std::fprintf(stderr, "velmora-cli set-exif: unknown option %s\n", argv[i]);
             return kExitUsage;
         }
-        abWanted[k] = true;
     }
-    // No tag named: all three.
-    if (!abWanted[0] && !abWanted[1] && !abWanted[2])
-        abWanted[0] = abWanted[1] = abWanted[2] = true;
+    AllDateTagsUnlessChosen(abWanted);
     FILETIME ft{};
     if (i >= argc || !ParseDateText(argv[i], ft)) {
         std::fprintf(stderr, "velmora-cli set-exif: give a date as \"YYYY:MM:DD HH:MM:SS\" (years 1601 to 9999)\n");
@@ -183,7 +120,12 @@ int CommandSetExif(int argc, char** argv)
         jobs[k].SetNewTime(ft);
         std::copy(abWanted, abWanted + 3, jobs[k].abWanted);
     }
-    WriteDateBatch(jobs, options);
+    CliJournal journal(CommandText("set-exif", argv, i));
+    options.beforeWrite = journal.Hook();
+    if (!WriteDateBatch(jobs, options)) {
+        journal.ReportFailure("set-exif");
+        return kExitFailed;
+    }
     int nStatus = kExitOk;
     for (const ExifDateJob& job : jobs) {
         if (!job.bOpened) {
@@ -195,7 +137,7 @@ int CommandSetExif(int argc, char** argv)
         const char* pszSep = ": ";
         for (int k = 0; k < 3; ++k) {
             if (abWanted[k]) {
-                line += pszSep + TagReport(job.report, k, kNames[k]);
+                line += pszSep + TagReport(job.report, k, kDateTagNames[k]);
                 pszSep = ", ";
             }
         }

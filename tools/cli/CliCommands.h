@@ -10,3 +10,7 @@ int CommandDump(int argc, char** argv);
 int CommandDate(int argc, char** argv);
 int CommandDates(int argc, char** argv);
 int CommandSetExif(int argc, char** argv);
+int CommandShift(int argc, char** argv);
+int CommandFileTime(int argc, char** argv);
+int CommandHistory(int argc, char** argv);
+int CommandUndo(int argc, char** argv);
