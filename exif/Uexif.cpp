@@ -8,6 +8,8 @@
 
 #include "exif/Uexif_tags.h"
 #include "exif/Uexif_textcopies.h"
+#include "exif/Ufilesource.h"
+#include "exif/Ureaders.h"
 #include "tx/UTxDiskApi.h"
 #include "tx/UTxUtils.h"
 
@@ -56,6 +58,17 @@ const ExifTagEntry* CExif::FindTag(DWORD dwTag) const
 bool CExif::Open(const char* pszFileName)
 {
     m_strFileName.Assign(pszFileName);
+    // A file another container reader knows is read through it; a JPEG (or anything else) is
+    // searched for its EXIF block as always.
+    exif::FileSource src;
+    if (src.Open(pszFileName)) {
+        if (exif::LocateContainer(src, m_layout))
+            return OpenContainer(src);
+        if (m_layout.kind != exif::ContainerKind::Jpeg && m_layout.kind != exif::ContainerKind::Unknown) {
+            TX_LOG("No EXIF data found in %s", pszFileName);
+            return false;
+        }
+    }
     if (!LoadFile() || !FindExifBlock())
         return false;
     WalkBlock(WalkMode::Render, 1);
@@ -167,7 +180,7 @@ void CExif::WalkBlock(WalkMode mode, int nSegment)
     const std::size_t nFirstCopy = m_copies.size();
     DWORD dwBudget = m_dwExifSize / 12;
     static const char* const kChainNames[] = {"IFD0", "IFD1", "IFD2", "IFD3", "IFD4", "IFD5", "IFD6", "IFD7"};
-    for (int k = 0; WalkIfd(m_dwIfdPos, kChainNames[std::min(k, 7)], k == 0, mode, dwBudget); ++k) {
+    for (int k = 0; !m_bExifFirst && WalkIfd(m_dwIfdPos, kChainNames[std::min(k, 7)], k == 0, mode, dwBudget); ++k) {
         const DWORD dwNextField = m_dwIfdPos + 2 + 12 * m_dwEntryCount;
         if (!InBlock(dwNextField, 4)) {
             TX_LOG("IFD at %u: next-IFD offset outside the Exif block", m_dwIfdPos);
@@ -182,6 +195,8 @@ void CExif::WalkBlock(WalkMode mode, int nSegment)
             break;
         }
     }
+    if (m_bExifFirst)  // a structure that starts with its Exif IFD (a CR3's CMT2 box)
+        m_exifIfds.emplace_back(m_dwIfdPos, true);
     bool bMainExifDone = false;
     for (std::size_t k = 0; k < m_exifIfds.size(); ++k) {
         const auto [dwPos, bFromMain] = m_exifIfds[k];
@@ -218,6 +233,8 @@ void CExif::NoteDateCopy(int nDate)
     c.nDate = nDate;
     if (m_nSegment > 1)
         std::snprintf(c.szWhere, sizeof(c.szWhere), "APP1#%d %s", m_nSegment, m_pszWhere);
+    else if (m_szBlockWhere[0])
+        std::snprintf(c.szWhere, sizeof(c.szWhere), "%s %s", m_szBlockWhere, m_pszWhere);
     else
         std::snprintf(c.szWhere, sizeof(c.szWhere), "%s", m_pszWhere);
     c.dwCount = m_dwCount;
@@ -225,15 +242,15 @@ void CExif::NoteDateCopy(int nDate)
     c.dwBlockPos = exif::BlockPosOf(m_dwValue);
     c.eRefused = ExifWriteResult::NotAsked;
     // Counted in 64 bits, since near the end of a file of almost 4 GiB the 32-bit sum would
-    // wrap round to the file's start.
-    const std::uint64_t qwFilePos = std::uint64_t(m_dwPos) + c.dwBlockPos;
+    // wrap round to the file's start (block positions of values start at 8, the TIFF header).
+    const std::uint64_t qwFilePos = m_qwTiffPos + (c.dwBlockPos - 8);
     if (m_dwCount < 19) {
         c.eRefused = ExifWriteResult::TooShort;
     } else if (!InBlock(c.dwBlockPos, 19)) {
         TX_LOG("%s tag (%s): value outside the Exif block of %s", exif::kDateNames[nDate], c.szWhere,
                m_strFileName.Text());
         c.eRefused = ExifWriteResult::NotDateText;
-    } else if (qwFilePos + 19 > m_dwFileSize) {
+    } else if (qwFilePos + 19 > m_qwFileSize) {
         // A block cut short by the end of the file: the value is not in the file at all.
         TX_LOG("%s tag: value beyond the end of file %s", exif::kDateNames[nDate], m_strFileName.Text());
         c.eRefused = ExifWriteResult::NotFound;
@@ -246,7 +263,8 @@ void CExif::NoteDateCopy(int nDate)
         if (m_copies[k].nDate == nDate && m_copies[k].qwFilePos == c.qwFilePos && c.qwFilePos != 0)
             return;
     ExifTagEntry& e = m_aTags[exif::kDateSlots[nDate]];
-    if (m_walkMode == WalkMode::Render && m_bMainIfd && !e.bPresent && c.qwFilePos != 0)
+    if (m_walkMode == WalkMode::Render && m_bMainIfd && !e.bPresent && c.qwFilePos != 0 &&
+        c.qwFilePos <= 0xFFFFFFFFu)
         e.dwFilePos = DWORD(c.qwFilePos);
     m_copies.push_back(c);
 }

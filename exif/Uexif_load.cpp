@@ -40,6 +40,7 @@ bool CExif::LoadFile()
         ReleaseFile();
         m_pFile = std::make_unique<TxFile>(m_strFileName.Text(), true, false);
         m_dwFileSize = m_pFile->GetSize();
+        m_qwFileSize = m_dwFileSize;
         m_dwPos = 0;
         return true;
     } catch (const Exception& e) {
@@ -205,6 +206,7 @@ bool CExif::CopyBlock()
     }
     delete[] m_pExifData;
     m_pExifData = new BYTE[std::max<DWORD>(m_dwExifSize, 1)];
+    m_qwTiffPos = std::uint64_t(m_dwPos) + 8;
     const DWORD dwAvail = std::min(m_dwExifSize, m_dwFileSize - m_dwPos);
     std::memset(m_pExifData + dwAvail, 0, m_dwExifSize - dwAvail);
     if (dwAvail < m_dwExifSize)

@@ -1,0 +1,61 @@
+#include "exif/Ufilesource.h"
+
+#include "platform/winfile.h"
+#include "platform/winrewrite.h"
+
+#include <cstring>
+
+namespace exif {
+
+FileSource::~FileSource() { Close(); }
+
+bool FileSource::Open(const char* pszPath)
+{
+    Close();
+    const int hFile = FileOpen(pszPath, FileOpenMode::ReadExisting);
+    if (hFile == INVALID_FILE_HANDLE)
+        return false;
+    std::uint64_t qwSize = 0;
+    if (!FileGetSize(hFile, &qwSize)) {
+        FileClose(hFile);
+        return false;
+    }
+    m_hFile = hFile;
+    m_qwSize = qwSize;
+    return true;
+}
+
+void FileSource::Close()
+{
+    if (m_hFile >= 0)
+        FileClose(m_hFile);
+    m_hFile = -1;
+    m_qwSize = 0;
+}
+
+bool FileSource::Read(std::uint64_t qwOffset, void* pBuffer, std::size_t cb)
+{
+    if (m_hFile < 0 || qwOffset > m_qwSize || cb > m_qwSize - qwOffset)
+        return false;
+    std::size_t cbDone = 0;
+    while (cbDone < cb) {
+        const std::uint32_t dwPiece = std::uint32_t(cb - cbDone < 0x40000000u ? cb - cbDone : 0x40000000u);
+        std::uint32_t dwRead = 0;
+        if (!FileReadAt(m_hFile, qwOffset + cbDone, static_cast<char*>(pBuffer) + cbDone, dwPiece, &dwRead) ||
+            dwRead != dwPiece)
+            return false;  // the file shrank since it was opened, or the read failed
+        cbDone += dwPiece;
+    }
+    return true;
+}
+
+bool MemorySource::Read(std::uint64_t qwOffset, void* pBuffer, std::size_t cb)
+{
+    if (qwOffset > m_cb || cb > m_cb - qwOffset)
+        return false;
+    if (cb != 0)
+        std::memcpy(pBuffer, m_p + qwOffset, cb);
+    return true;
+}
+
+}  // namespace exif
