@@ -8,6 +8,8 @@
 #include "tx/UTxUtils.h"
 
 #include <algorithm>
+#include <cstdio>
+#include <cstring>
 #include <vector>
 
 namespace exif {
@@ -52,6 +54,26 @@ bool IsPictureJpeg(ByteSource& src, std::uint64_t qwOffset, std::uint64_t qwLeng
         if ((b[1] >= 0xC3 && b[1] <= 0xCF && b[1] != 0xC4 && b[1] != 0xC8 && b[1] != 0xCC) || b[1] == 0xDA)
             return false;
         p += 2 + Be16(b + 2);
+    }
+    return false;
+}
+
+// The TIFF structure of the APP1 "Exif" segment among a JPEG picture's first segments.
+bool ExifOfJpeg(ByteSource& src, std::uint64_t qwOffset, std::uint64_t qwLength, TiffPlace& place)
+{
+    std::uint8_t b[10];
+    std::uint64_t p = qwOffset + 2;
+    const std::uint64_t qwEnd = qwOffset + qwLength;
+    for (int n = 0; n < kMaxJpegSegments && p + 10 <= qwEnd && src.Read(p, b, 10); ++n) {
+        const std::uint16_t wLength = Be16(b + 2);
+        if (b[0] != 0xFF || b[1] == 0xDA || wLength < 2 || p + 2 + wLength > qwEnd)
+            return false;
+        if (b[1] == 0xE1 && wLength > 16 && std::memcmp(b + 4, "Exif\0\0", 6) == 0) {
+            place.qwOffset = p + 10;
+            place.qwLength = wLength - 8u;
+            return true;
+        }
+        p += 2 + wLength;
     }
     return false;
 }
@@ -110,8 +132,16 @@ private:
         if (pCompression && (pCompression->dwValue & 0xFFFF) >= 6 && (pCompression->dwValue & 0xFFFF) <= 7 &&
             pStrips && pCounts && pStrips->dwCount == 1 && pCounts->dwCount == 1)
             Candidate(pStrips->dwValue, pCounts->dwValue);
-        if (const Entry* pRaw = find(kTagJpgFromRaw); pRaw && pRaw->dwCount > 4)
+        if (const Entry* pRaw = find(kTagJpgFromRaw); pRaw && pRaw->dwCount > 4) {
             Candidate(pRaw->dwValue, pRaw->dwCount);
+            // RW2: the whole JPEG picture carries the camera's EXIF data again, dates included.
+            TiffPlace place;
+            if (std::uint64_t(pRaw->dwValue) + pRaw->dwCount <= m_src.Size() &&
+                ExifOfJpeg(m_src, pRaw->dwValue, pRaw->dwCount, place)) {
+                std::snprintf(place.szWhere, sizeof(place.szWhere), "JpgFromRaw");
+                m_layout.tiff.push_back(place);
+            }
+        }
         if (const Entry* pXmp = find(kTagXmp); bIfd0 && pXmp && pXmp->dwCount > 4 &&
                                                std::uint64_t(pXmp->dwValue) + pXmp->dwCount <= m_src.Size())
             m_layout.xmp.push_back(XmpPlace{pXmp->dwValue, pXmp->dwCount});
