@@ -37,8 +37,10 @@ struct Entry {
     std::uint32_t dwCount = 0, dwValue = 0;
 };
 
-// A JPEG picture libjpeg can decode: its start marker, then a baseline, extended or progressive
-// frame before the scan (a raw file's lossless JPEG data also starts FF D8, with frame C3).
+// A whole JPEG picture libjpeg can decode on its own: its start marker, then quantisation and
+// Huffman tables and a baseline, extended or progressive frame before the scan. A raw file's
+// lossless JPEG data (frame C3) and a TIFF strip whose tables stand elsewhere (JPEGTables) also
+// start FF D8, and are not such pictures.
 bool IsPictureJpeg(ByteSource& src, std::uint64_t qwOffset, std::uint64_t qwLength)
 {
     std::uint8_t b[4];
@@ -46,13 +48,18 @@ bool IsPictureJpeg(ByteSource& src, std::uint64_t qwOffset, std::uint64_t qwLeng
         return false;
     std::uint64_t p = qwOffset + 2;
     const std::uint64_t qwEnd = qwOffset + qwLength;
+    bool bFrame = false, bQuant = false, bHuffman = false;
     for (int n = 0; n < kMaxJpegSegments && p + 4 <= qwEnd && src.Read(p, b, 4); ++n) {
         if (b[0] != 0xFF)
             return false;
+        if (b[1] == 0xDA)
+            return bFrame && bQuant && bHuffman;
         if (b[1] == 0xC0 || b[1] == 0xC1 || b[1] == 0xC2)
-            return true;
-        if ((b[1] >= 0xC3 && b[1] <= 0xCF && b[1] != 0xC4 && b[1] != 0xC8 && b[1] != 0xCC) || b[1] == 0xDA)
+            bFrame = true;
+        else if (b[1] >= 0xC3 && b[1] <= 0xCF && b[1] != 0xC4 && b[1] != 0xC8 && b[1] != 0xCC)
             return false;
+        bQuant = bQuant || b[1] == 0xDB;
+        bHuffman = bHuffman || b[1] == 0xC4;
         p += 2 + Be16(b + 2);
     }
     return false;
