@@ -1,11 +1,15 @@
-// Fuzz target: any bytes, written to a scratch file, go through Open, GetDateTime, DumpText,
-// ListDateCopies and a write of the three dates; the same bytes go to the XMP and IPTC readers
-// as a packet and as Photoshop resources. Besides the sanitizers, it checks what the engine
+// Fuzz target: any bytes, written to a scratch file, go through Open (and with it the container
+// reader their first bytes choose: JPEG, TIFF-based raw, PNG, WebP, ISO base media),
+// GetDateTime, DumpText, ListDateCopies, the embedded-JPEG locator and a write of the three
+// dates; the same bytes go to the XMP and IPTC readers as a packet and as Photoshop resources. Besides the sanitizers, it checks what the engine
 // promises: the listing fits its buffer, every text copy found lies in its input, and
 // rewriting the dates changes nothing but the ranges of the copies reported written (each EXIF
 // copy to the new date text, each XMP or IPTC text in its digits only, the IPTC digest),
-// never the file's length.
+// never the file's length; a checksum (a PNG chunk's CRC) that held before the write holds after it.
 #include "exif/Uexif.h"
+#include "exif/Uexif_preview.h"
+#include "exif/Ufilesource.h"
+#include "exif/Ureaders.h"
 #include "exif/Uiptc.h"
 #include "exif/Uxmp.h"
 #include "platform/wintime.h"
@@ -89,6 +93,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* pData, std::size_t cbD
     for (const exif::IptcDigest& d : digests)
         Require(d.qwDigestPos + 16 <= cbData && d.qwRecordPos + d.record.size() <= cbData);
 
+    std::uint64_t qwJpeg = 0, qwJpegLength = 0;
+    if (ExifFindEmbeddedJpeg(path.c_str(), &qwJpeg, &qwJpegLength))
+        Require(qwJpeg + qwJpegLength <= cbData && qwJpegLength >= 4 && pData[qwJpeg] == 0xFF && pData[qwJpeg + 1] == 0xD8);
+    exif::ContainerLayout before;
+    {
+        exif::MemorySource src(pData, cbData);
+        exif::LocateContainer(src, before);
+    }
+
     CExif object;
     CExif* exif = &object;
     exif->SetUnknownTagStream(nullptr);
@@ -129,7 +142,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* pData, std::size_t cbD
     // Only the ranges of copies reported written may differ, and they hold what was planned.
     std::vector<bool> mayChange(cbData, false);
     for (const TxPatch& patch : batch.files.back().patches) {
-        Require(patch.nCookie >= 0 && std::size_t(patch.nCookie) < report.copies.size());
+        if (patch.nCookie < 0) {  // a checksum that follows the copies: checked below
+            Require(patch.abNew.size() == 4 && patch.qwOffset + 4 <= cbData);
+            for (std::size_t k = 0; k < 4; ++k)
+                mayChange[patch.qwOffset + k] = true;
+            continue;
+        }
+        Require(std::size_t(patch.nCookie) < report.copies.size());
         const ExifCopyReport& copy = report.copies[std::size_t(patch.nCookie)];
         if (copy.result != ExifWriteResult::Written)
             continue;
@@ -137,7 +156,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* pData, std::size_t cbD
         Require(std::memcmp(after.data() + patch.qwOffset, patch.abNew.data(), patch.abNew.size()) == 0);
         if (copy.szName[0] == 0)
             Require(patch.abNew.size() == 19 && std::memcmp(patch.abNew.data(), "2010:01:02 03:04:05", 19) == 0);
-        const bool bDigest = std::strcmp(copy.szWhere, "IPTC") == 0 && patch.abNew.size() == 16;
+        const bool bDigest = (std::strcmp(copy.szWhere, "IPTC") == 0 && patch.abNew.size() == 16) ||
+                             std::strcmp(copy.szName, "CreationTime") == 0 ||
+                             std::strcmp(copy.szName, "ModificationTime") == 0;  // binary movie times
         for (std::size_t k = 0; k < patch.abNew.size(); ++k) {
             const BYTE bOld = patch.abOld[k], bNew = patch.abNew[k];
             // An EXIF copy may hold blanks or zeros where the digits go; a text copy holds digits.
@@ -147,6 +168,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* pData, std::size_t cbD
     }
     for (std::size_t i = 0; i < cbData; ++i)
         Require(mayChange[i] || after[i] == pData[i]);
+    exif::ContainerLayout layoutAfter;
+    exif::MemorySource src(after.data(), after.size());
+    exif::LocateContainer(src, layoutAfter);
+    for (const exif::ChecksumPlace& sum : before.checksums) {
+        if (!sum.bValid || !batch.files.back().AnyWritten())
+            continue;
+        bool bHolds = false;
+        for (const exif::ChecksumPlace& now : layoutAfter.checksums)
+            bHolds = bHolds || (now.qwCrcOffset == sum.qwCrcOffset && now.bValid);
+        Require(bHolds);
+    }
 
     return 0;
 }
