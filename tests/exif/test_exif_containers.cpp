@@ -16,6 +16,8 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -303,4 +305,47 @@ TEST(Containers, ListingNamesTheStructureOfEachCopy)
     EXPECT_EQ(where, (std::vector<std::string>{"ExifIFD DateTimeOriginal", "ExifIFD DateTimeDigitized",
                                                "JpgFromRaw IFD0 DateTime", "JpgFromRaw ExifIFD DateTimeOriginal",
                                                "JpgFromRaw ExifIFD DateTimeDigitized"}));
+}
+
+// Files of 4 GiB and more (sparse here: they take no room): a TIFF whose structure is at its
+// start, and a PNG whose eXIf chunk lies beyond 4 GiB, after two chunks of 2 GiB each. Both are
+// read and rewritten at their 64-bit positions, the PNG's CRC recomputed there.
+TEST(Containers, FilesOf4GiBAndMoreAreReadAndRewritten)
+{
+    if (!HaveTools())
+        GTEST_SKIP() << "exiftool or ImageMagick is not installed";
+    ScratchDir dir;
+    const std::string tif = dir.Write("huge.tif", Camera(false).Build());
+    std::filesystem::resize_file(tif, 0x100000100ull);
+
+    const std::string made = dir.Path("made.png");
+    ASSERT_EQ(std::system(("convert -size 8x8 xc:red '" + made + "'").c_str()), 0);
+    Exiftool("-q -overwrite_original -AllDates='2019:01:02 03:04:05' '" + made + "'");
+    const Bytes png = ReadAll(made);
+    const std::size_t exifChunk = Find(png, Bytes{'e', 'X', 'I', 'f'}) - 4;
+    const std::uint64_t qwBig = 0x80000000ull;
+    const std::string huge = dir.Path("huge.png");
+    {
+        std::ofstream f(huge, std::ios::binary);
+        f.write(reinterpret_cast<const char*>(png.data()), std::streamsize(exifChunk));
+        for (int k = 0; k < 2; ++k) {
+            const char head[8] = {char(0x80), 0, 0, 0, 'a', 'b', 'C', 'd'};
+            f.write(head, 8);
+            f.seekp(std::streamoff(qwBig + 4), std::ios::cur);
+        }
+        f.write(reinterpret_cast<const char*>(png.data() + exifChunk), std::streamsize(png.size() - exifChunk));
+    }
+    const std::uint64_t qwMoved = 2 * (qwBig + 12);
+    for (const std::string& path : {tif, huge}) {
+        SCOPED_TRACE(path);
+        const std::uint64_t qwSize = std::filesystem::file_size(path);
+        EXPECT_EQ(DateOf(path), path == tif ? "2006:12:24 17:05:09" : "2019:01:02 03:04:05");
+        const Write w = WriteDates(path);
+        EXPECT_EQ(w.Written(), 3);
+        for (const ExifCopyReport& c : w.report.copies)
+            EXPECT_GT(c.qwFilePos, path == tif ? 0u : qwMoved);
+        EXPECT_EQ(std::filesystem::file_size(path), qwSize);
+        EXPECT_EQ(DateOf(path), kNew);
+    }
+    EXPECT_TRUE(PngChecksumsHold(huge));
 }
