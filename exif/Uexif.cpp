@@ -60,13 +60,16 @@ bool CExif::Open(const char* pszFileName)
     m_strFileName.Assign(pszFileName);
     // A file another container reader knows is read through it; a JPEG (or anything else) is
     // searched for its EXIF block as always.
-    exif::FileSource src;
-    if (src.Open(pszFileName)) {
-        if (exif::LocateContainer(src, m_layout))
-            return OpenContainer(src);
-        if (m_layout.kind != exif::ContainerKind::Jpeg && m_layout.kind != exif::ContainerKind::Unknown) {
-            TX_LOG("No EXIF data found in %s", pszFileName);
-            return false;
+    {
+        exif::FileSource file;
+        if (file.Open(pszFileName)) {
+            exif::HeadCachedSource src(file);
+            if (exif::LocateContainer(src, m_layout, false))
+                return OpenContainer(src);
+            if (m_layout.kind != exif::ContainerKind::Jpeg && m_layout.kind != exif::ContainerKind::Unknown) {
+                TX_LOG("No EXIF data found in %s", pszFileName);
+                return false;
+            }
         }
     }
     if (!LoadFile() || !FindExifBlock())
@@ -77,14 +80,35 @@ bool CExif::Open(const char* pszFileName)
 
 bool CExif::InBlock(std::uint64_t qwPos, std::uint64_t qwLen) const
 {
-    return qwPos <= m_dwExifSize && qwLen <= m_dwExifSize - qwPos;
+    if (!(qwPos <= m_dwExifSize && qwLen <= m_dwExifSize - qwPos))
+        return false;
+    if (m_extents.empty())
+        return true;
+    auto it = std::upper_bound(m_extents.begin(), m_extents.end(), qwPos,
+                               [](std::uint64_t q, const BlockExtent& e) { return q < e.dwPos; });
+    return it != m_extents.begin() && qwPos + qwLen <= std::uint64_t((it - 1)->dwPos) + (it - 1)->dwLen;
+}
+
+const BYTE* CExif::BlockAt(DWORD dwPos) const
+{
+    if (m_extents.empty())
+        return m_pExifData + dwPos;
+    auto it = std::upper_bound(m_extents.begin(), m_extents.end(), dwPos,
+                               [](DWORD d, const BlockExtent& e) { return d < e.dwPos; });
+    --it;
+    return m_pExifData + it->dwBuf + (dwPos - it->dwPos);
+}
+
+DWORD CExif::BlockBytes() const
+{
+    return m_extents.empty() ? m_dwExifSize : m_extents.back().dwBuf + m_extents.back().dwLen;
 }
 
 DWORD CExif::U16(DWORD dwPos) const
 {
     if (!InBlock(dwPos, 2))
         return 0;
-    const BYTE* p = m_pExifData + dwPos;
+    const BYTE* p = BlockAt(dwPos);
     return m_bMotorola ? (DWORD(p[0]) << 8 | p[1]) : (DWORD(p[1]) << 8 | p[0]);
 }
 
@@ -92,7 +116,7 @@ DWORD CExif::U32(DWORD dwPos) const
 {
     if (!InBlock(dwPos, 4))
         return 0;
-    const BYTE* p = m_pExifData + dwPos;
+    const BYTE* p = BlockAt(dwPos);
     if (m_bMotorola)
         return DWORD(p[0]) << 24 | DWORD(p[1]) << 16 | DWORD(p[2]) << 8 | p[3];
     return DWORD(p[3]) << 24 | DWORD(p[2]) << 16 | DWORD(p[1]) << 8 | p[0];
@@ -120,7 +144,7 @@ bool CExif::ReadEntry(DWORD dwEntryPos)
     m_dwType = U16(dwEntryPos + 2);
     m_dwCount = U32(dwEntryPos + 4);
     m_dwValue = U32(dwEntryPos + 8);
-    const BYTE* b = m_pExifData + dwEntryPos + 8;
+    const BYTE* b = BlockAt(dwEntryPos + 8);
     if (m_bMotorola) {
         m_abValue[0] = b[1];
         m_abValue[1] = b[0];
@@ -178,7 +202,7 @@ void CExif::WalkBlock(WalkMode mode, int nSegment)
     m_ranges.clear();
     m_exifIfds.clear();
     const std::size_t nFirstCopy = m_copies.size();
-    DWORD dwBudget = m_dwExifSize / 12;
+    DWORD dwBudget = BlockBytes() / 12;
     static const char* const kChainNames[] = {"IFD0", "IFD1", "IFD2", "IFD3", "IFD4", "IFD5", "IFD6", "IFD7"};
     for (int k = 0; !m_bExifFirst && WalkIfd(m_dwIfdPos, kChainNames[std::min(k, 7)], k == 0, mode, dwBudget); ++k) {
         const DWORD dwNextField = m_dwIfdPos + 2 + 12 * m_dwEntryCount;
@@ -256,7 +280,7 @@ void CExif::NoteDateCopy(int nDate)
         c.eRefused = ExifWriteResult::NotFound;
     } else {
         c.qwFilePos = qwFilePos;
-        std::memcpy(c.abText, m_pExifData + c.dwBlockPos, 19);
+        std::memcpy(c.abText, BlockAt(c.dwBlockPos), 19);
     }
     // The same value reached twice (two IFDs pointing to the same bytes) is one copy.
     for (std::size_t k = 0; k < m_copies.size(); ++k)

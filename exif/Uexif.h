@@ -161,6 +161,8 @@ private:
     bool FileWindow(DWORD dwPos, DWORD dwLen);
     bool WindowHolds(DWORD dwPos, DWORD dwLen) const;
     bool InBlock(std::uint64_t qwPos, std::uint64_t qwLen) const;
+    const BYTE* BlockAt(DWORD dwPos) const;  // after InBlock said the bytes are there
+    DWORD BlockBytes() const;                // bytes the block holds in memory
     DWORD U16(DWORD dwPos) const;
     DWORD U32(DWORD dwPos) const;
 
@@ -223,7 +225,7 @@ private:
 
     // Files of other containers (Uexif_container.cpp): the layout their reader found, the TIFF
     // structures walked from it, the movie and text times and the checksums beside the dates.
-    bool OpenContainer(exif::FileSource& src);
+    bool OpenContainer(exif::ByteSource& src);
     bool LoadTiffPlace(exif::ByteSource& src, const exif::TiffPlace& place);
     void WalkOtherPlace(exif::ByteSource& src, std::size_t nPlace, WalkMode mode);
     void CollectContainerCopies();
@@ -289,6 +291,13 @@ private:
     bool m_bContainer = false;
     exif::ContainerLayout m_layout;
     std::vector<std::string> m_textTimes;  // each text time's bytes as read ("" = unreadable)
+    // A raw file's block holds only the stretches of its structure the walk needs (the IFDs and
+    // the values they point to), each at its block position, packed in m_pExifData; a position
+    // outside them counts as outside the block. Empty: the block is whole.
+    struct BlockExtent {
+        DWORD dwPos, dwLen, dwBuf;  // block position, length, offset in m_pExifData
+    };
+    std::vector<BlockExtent> m_extents;
     std::FILE* m_pUnknownTagStream = stdout;
     // The segments before the scan that may hold dates as text (XMP, extended XMP, APP13), as
     // the segments were followed; the copies found in them, once a write or a listing asked.

@@ -10,6 +10,7 @@
 #include "exif/Ufilesource.h"
 #include "exif/Umovietime.h"
 #include "exif/Ureaders.h"
+#include "exif/Utiffscan.h"
 #include "exif/Utextdate.h"
 #include "platform/wintime.h"
 #include "tx/UTxRewrite.h"
@@ -21,9 +22,60 @@
 
 namespace {
 
-// The walked head of a TIFF structure: a raw file's IFDs lie near its start, its picture data
-// (megabytes) after them; an offset beyond the head counts as outside the block.
-constexpr std::uint64_t kMaxTiffHead = 1u << 20;
+// A TIFF structure up to this size is read whole; of a larger one, the stretches the walk needs.
+constexpr std::uint64_t kWholeBlock = 64 * 1024;
+// Offsets in a TIFF structure are 32-bit; block positions are 8 more.
+constexpr std::uint64_t kMaxBlock = 0xFFFFFFFFu - 16;
+// A value larger than this (a maker note, an ICC profile, a picture) is not read for the walk:
+// it is outside the block, as it would be in a JPEG's 64 KiB segment.
+constexpr std::uint64_t kMaxValue = 64 * 1024;
+// Stretches closer than this are read as one; no more than kMaxRead bytes are read in all.
+constexpr std::uint64_t kJoinGap = 4096;
+constexpr std::uint64_t kMaxRead = 8u << 20;
+
+struct Stretch {
+    std::uint64_t qwFrom, qwTo;  // offsets in the structure
+};
+
+// The header, every IFD the walk can reach and every value of at most kMaxValue bytes they
+// point to, sorted and joined.
+std::vector<Stretch> NeededStretches(exif::ByteSource& src, std::uint64_t qwBase, std::uint64_t qwLength)
+{
+    std::vector<Stretch> want{{0, 8}};
+    exif::TiffScan scan(src, qwBase, qwLength);
+    if (scan.ReadHeader()) {
+        scan.Walk([&](std::uint32_t dwIfd, const std::vector<exif::TiffEntry>& entries, int) {
+            want.push_back({dwIfd, dwIfd + 2 + 12 * std::uint64_t(entries.size()) + 4});
+            for (const exif::TiffEntry& e : entries)
+                if (e.ValueSize() > 4 && e.ValueSize() <= kMaxValue)
+                    want.push_back({e.dwValue, e.dwValue + e.ValueSize()});
+        });
+    }
+    for (Stretch& s : want)
+        s.qwTo = std::min(s.qwTo, qwLength);
+    std::sort(want.begin(), want.end(), [](const Stretch& a, const Stretch& b) { return a.qwFrom < b.qwFrom; });
+    std::vector<Stretch> joined;
+    std::uint64_t qwTotal = 0;
+    for (const Stretch& s : want) {
+        if (s.qwFrom >= s.qwTo)
+            continue;
+        if (!joined.empty() && s.qwFrom <= joined.back().qwTo + kJoinGap) {
+            const std::uint64_t qwTo = std::max(joined.back().qwTo, s.qwTo);
+            qwTotal += qwTo - joined.back().qwTo;
+            joined.back().qwTo = qwTo;
+        } else {
+            qwTotal += s.qwTo - s.qwFrom;
+            joined.push_back(s);
+        }
+        if (qwTotal > kMaxRead) {
+            TX_LOG("TIFF structure at %llu: its IFDs and values take more than %llu bytes: the rest is not read",
+                   static_cast<unsigned long long>(qwBase), static_cast<unsigned long long>(kMaxRead));
+            joined.pop_back();
+            break;
+        }
+    }
+    return joined;
+}
 // A creation date text longer than this is no date.
 constexpr std::uint32_t kMaxTextTime = 64;
 
@@ -56,7 +108,7 @@ bool LocalText(const FILETIME& ft, std::string& text, exif::DateDigits& digits)
 
 }  // namespace
 
-bool CExif::OpenContainer(exif::FileSource& src)
+bool CExif::OpenContainer(exif::ByteSource& src)
 {
     m_bContainer = true;
     m_qwFileSize = src.Size();
@@ -88,30 +140,45 @@ bool CExif::OpenContainer(exif::FileSource& src)
     return bDates;
 }
 
-// The place's TIFF structure, up to kMaxTiffHead bytes of it, becomes the block: its header at
-// block position 8, where a JPEG's APP1 segment has it.
+// The place's TIFF structure becomes the block, its header at block position 8, where a JPEG's
+// APP1 segment has it. A small structure is read whole; of a larger one (a raw file, whose
+// picture data runs to megabytes) only the IFDs and the values they point to are read.
 bool CExif::LoadTiffPlace(exif::ByteSource& src, const exif::TiffPlace& place)
 {
-    const std::uint64_t qwHead = std::min(place.qwLength, kMaxTiffHead);
-    if (place.qwOffset > src.Size() || qwHead > src.Size() - place.qwOffset || qwHead < 8) {
+    if (place.qwOffset > src.Size() || place.qwLength > src.Size() - place.qwOffset || place.qwLength < 8) {
         TX_LOG("TIFF structure at %llu (%llu bytes) lies outside %s: not read",
                static_cast<unsigned long long>(place.qwOffset), static_cast<unsigned long long>(place.qwLength),
                m_strFileName.Text());
         return false;
     }
-    if (qwHead < place.qwLength)
-        TX_LOG("TIFF structure at %llu: its first %llu bytes are walked", static_cast<unsigned long long>(place.qwOffset),
-               static_cast<unsigned long long>(qwHead));
+    // TIFF offsets are 32-bit: beyond that, nothing of the structure can be reached.
+    const std::uint64_t qwLength = std::min<std::uint64_t>(place.qwLength, kMaxBlock);
+    m_extents.clear();
     delete[] m_pExifData;
-    m_pExifData = new BYTE[8 + qwHead];
-    std::memset(m_pExifData, 0, 8);
-    m_dwExifSize = DWORD(8 + qwHead);
-    if (!src.Read(place.qwOffset, m_pExifData + 8, std::size_t(qwHead))) {
+    m_pExifData = nullptr;
+    m_dwExifSize = 0;
+    bool bRead = true;
+    if (qwLength <= kWholeBlock) {
+        m_pExifData = new BYTE[8 + qwLength];
+        std::memset(m_pExifData, 0, 8);
+        bRead = src.Read(place.qwOffset, m_pExifData + 8, std::size_t(qwLength));
+    } else {
+        DWORD dwBuf = 0;
+        for (const Stretch& st : NeededStretches(src, place.qwOffset, qwLength)) {
+            m_extents.push_back(BlockExtent{DWORD(8 + st.qwFrom), DWORD(st.qwTo - st.qwFrom), dwBuf});
+            dwBuf += DWORD(st.qwTo - st.qwFrom);
+        }
+        m_pExifData = new BYTE[std::max<DWORD>(dwBuf, 1)];
+        for (const BlockExtent& e : m_extents)
+            bRead = bRead && src.Read(place.qwOffset + (e.dwPos - 8), m_pExifData + e.dwBuf, e.dwLen);
+    }
+    if (!bRead) {
         TX_LOG("TIFF structure at %llu of %s could not be read", static_cast<unsigned long long>(place.qwOffset),
                m_strFileName.Text());
-        m_dwExifSize = 0;
+        m_extents.clear();
         return false;
     }
+    m_dwExifSize = DWORD(8 + qwLength);
     m_qwTiffPos = place.qwOffset;
     m_dwPos = 0;
     m_bExifFirst = place.bExifIfd;
@@ -124,6 +191,7 @@ bool CExif::LoadTiffPlace(exif::ByteSource& src, const exif::TiffPlace& place)
 void CExif::WalkOtherPlace(exif::ByteSource& src, std::size_t nPlace, WalkMode mode)
 {
     BYTE* pFirst = m_pExifData;
+    std::vector<BlockExtent> firstExtents = std::move(m_extents);
     const DWORD dwFirstSize = m_dwExifSize;
     const std::uint64_t qwFirstTiffPos = m_qwTiffPos;
     const bool bFirstMotorola = m_bMotorola;
@@ -135,6 +203,7 @@ void CExif::WalkOtherPlace(exif::ByteSource& src, std::size_t nPlace, WalkMode m
         WalkBlock(mode, 1);
     delete[] m_pExifData;
     m_pExifData = pFirst;
+    m_extents = std::move(firstExtents);
     m_dwExifSize = dwFirstSize;
     m_qwTiffPos = qwFirstTiffPos;
     m_bMotorola = bFirstMotorola;

@@ -238,10 +238,11 @@ bool CExif::FindExifBlock()
 // The byte order and the place of IFD0 from the block's TIFF header.
 bool CExif::ReadByteOrder()
 {
-    if (InBlock(8, 2) && m_pExifData[8] == 'I' && m_pExifData[9] == 'I') {
+    const BYTE* pOrder = InBlock(8, 2) ? BlockAt(8) : nullptr;
+    if (pOrder && pOrder[0] == 'I' && pOrder[1] == 'I') {
         m_bMotorola = false;
         TX_LOG("intel byte order");
-    } else if (InBlock(8, 2) && m_pExifData[8] == 'M' && m_pExifData[9] == 'M') {
+    } else if (pOrder && pOrder[0] == 'M' && pOrder[1] == 'M') {
         m_bMotorola = true;
         TX_LOG("motorola byte order");
     } else {

@@ -7,9 +7,12 @@ bool ExifFindEmbeddedJpeg(const char* pszPath, std::uint64_t* pqwOffset, std::ui
 {
     *pqwOffset = 0;
     *pqwLength = 0;
-    exif::FileSource src;
+    exif::FileSource file;
     exif::ContainerLayout layout;
-    if (!src.Open(pszPath) || !exif::LocateContainer(src, layout) || layout.qwJpegLength == 0)
+    if (!file.Open(pszPath))
+        return false;
+    exif::HeadCachedSource src(file);
+    if (!exif::LocateContainer(src, layout) || layout.qwJpegLength == 0)
         return false;
     *pqwOffset = layout.qwJpegOffset;
     *pqwLength = layout.qwJpegLength;

@@ -3,6 +3,7 @@
 #include "platform/winfile.h"
 #include "platform/winrewrite.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace exif {
@@ -47,6 +48,23 @@ bool FileSource::Read(std::uint64_t qwOffset, void* pBuffer, std::size_t cb)
         cbDone += dwPiece;
     }
     return true;
+}
+
+bool HeadCachedSource::Read(std::uint64_t qwOffset, void* pBuffer, std::size_t cb)
+{
+    if (!m_bTried && (m_bFirstDone || qwOffset > 0 || cb > 16)) {
+        m_bTried = true;
+        m_head.resize(std::size_t(std::min<std::uint64_t>(m_src.Size(), kHead)));
+        if (!m_src.Read(0, m_head.data(), m_head.size()))
+            m_head.clear();
+    }
+    if (qwOffset <= m_head.size() && cb <= m_head.size() - qwOffset) {
+        if (cb != 0)
+            std::memcpy(pBuffer, m_head.data() + qwOffset, cb);
+        return true;
+    }
+    m_bFirstDone = true;
+    return m_src.Read(qwOffset, pBuffer, cb);
 }
 
 bool MemorySource::Read(std::uint64_t qwOffset, void* pBuffer, std::size_t cb)

@@ -4,6 +4,8 @@
 
 #include "exif/Ucontainer.h"
 
+#include <vector>
+
 namespace exif {
 
 class FileSource : public ByteSource {
@@ -24,6 +26,23 @@ public:
 private:
     int m_hFile = -1;
     std::uint64_t m_qwSize = 0;
+};
+
+// Another source whose first 64 KiB are read at once, when a read after a first look at the
+// file's first bytes asks: the IFDs of a raw file and the chunk heads of a small file lie there, and one
+// read costs less than many. Reads beyond the head go to the source.
+class HeadCachedSource : public ByteSource {
+public:
+    static constexpr std::size_t kHead = 64 * 1024;
+    explicit HeadCachedSource(ByteSource& src) : m_src(src) {}
+    std::uint64_t Size() const override { return m_src.Size(); }
+    bool Read(std::uint64_t qwOffset, void* pBuffer, std::size_t cb) override;
+
+private:
+    ByteSource& m_src;
+    std::vector<std::uint8_t> m_head;
+    bool m_bTried = false;
+    bool m_bFirstDone = false;
 };
 
 // A stretch of bytes already in memory, at file offset 0 (a reader's test input, a fuzz input).

@@ -41,9 +41,10 @@ ContainerKind SniffContainer(ByteSource& src)
     return ContainerKind::Unknown;
 }
 
-bool LocateContainer(ByteSource& src, ContainerLayout& layout)
+bool LocateContainer(ByteSource& src, ContainerLayout& layout, bool bWantJpeg)
 {
     layout = ContainerLayout{};
+    layout.bWantJpeg = bWantJpeg;
     layout.kind = SniffContainer(src);
     switch (layout.kind) {
     case ContainerKind::Tiff: return LocateTiff(src, layout);

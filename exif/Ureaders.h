@@ -14,8 +14,9 @@ namespace exif {
 // JPEG reader searches for its start).
 ContainerKind SniffContainer(ByteSource& src);
 // Fills the layout with the reader for the kind SniffContainer tells; false when it is not one
-// of the containers these readers know (JPEG and Unknown) or nothing could be located.
-bool LocateContainer(ByteSource& src, ContainerLayout& layout);
+// of the containers these readers know (JPEG and Unknown) or nothing could be located. The
+// embedded JPEG picture is located only when bWantJpeg is set.
+bool LocateContainer(ByteSource& src, ContainerLayout& layout, bool bWantJpeg = true);
 
 // A TIFF header: "II*\0", "MM\0*", or a raw format's own variant of it (ORF's "IIRO", "IIRS",
 // "MMOR"; RW2's "IIU\0"), the first IFD's offset following in the same byte order.

@@ -1,10 +1,10 @@
 // TIFF and the TIFF-based raw formats (DNG, CR2, NEF, NRW, ARW, SR2, SRF, ORF, RW2, PEF, SRW,
 // 3FR, ERF): the whole file is the TIFF structure, which the one TIFF walker reads. Here only
 // what lies beside the dates is located: the XMP packet of IFD0 (tag 700) and the largest JPEG
-// picture the file embeds, for the preview. IFDs are read straight from the file, each at most
-// once, a bounded number of them.
+// picture the file embeds, for the preview. IFDs are read straight from the file (TiffScan).
 #include "exif/Ubytes.h"
 #include "exif/Ureaders.h"
+#include "exif/Utiffscan.h"
 #include "tx/UTxUtils.h"
 
 #include <algorithm>
@@ -16,9 +16,6 @@ namespace exif {
 
 namespace {
 
-constexpr int kMaxIfds = 64;
-constexpr std::uint32_t kMaxEntries = 1024;
-constexpr std::uint32_t kMaxSubIfds = 32;
 constexpr int kMaxJpegSegments = 64;
 
 enum : std::uint16_t {
@@ -26,15 +23,9 @@ enum : std::uint16_t {
     kTagCompression = 0x0103,
     kTagStripOffsets = 0x0111,
     kTagStripByteCounts = 0x0117,
-    kTagSubIfds = 0x014A,
     kTagJpegOffset = 0x0201,
     kTagJpegLength = 0x0202,
     kTagXmp = 0x02BC,
-};
-
-struct Entry {
-    std::uint16_t wTag = 0, wType = 0;
-    std::uint32_t dwCount = 0, dwValue = 0;
 };
 
 // A whole JPEG picture libjpeg can decode on its own: its start marker, then quantisation and
@@ -85,61 +76,31 @@ bool ExifOfJpeg(ByteSource& src, std::uint64_t qwOffset, std::uint64_t qwLength,
     return false;
 }
 
+// The largest whole JPEG picture among the candidates the IFDs name; an RW2's JpgFromRaw
+// structure; IFD0's XMP packet.
 class TiffLocator {
 public:
-    TiffLocator(ByteSource& src, ContainerLayout& layout, bool bMotorola)
-        : m_src(src), m_layout(layout), m_bMotorola(bMotorola) {}
+    TiffLocator(ByteSource& src, ContainerLayout& layout) : m_src(src), m_layout(layout) {}
 
-    void Walk(std::uint32_t dwIfd0)
+    void Visit(const std::vector<TiffEntry>& entries, int nIfd)
     {
-        std::vector<std::uint32_t> queue{dwIfd0};
-        for (std::size_t k = 0; k < queue.size() && m_visited.size() < kMaxIfds; ++k) {
-            const std::uint32_t dwIfd = queue[k];
-            if (dwIfd == 0 || std::find(m_visited.begin(), m_visited.end(), dwIfd) != m_visited.end())
-                continue;
-            m_visited.push_back(dwIfd);
-            ReadIfd(dwIfd, k == 0, queue);
-        }
-    }
-
-private:
-    void ReadIfd(std::uint32_t dwIfd, bool bIfd0, std::vector<std::uint32_t>& queue)
-    {
-        std::uint8_t b[4];
-        if (!m_src.Read(dwIfd, b, 2)) {
-            TX_LOG("TIFF IFD at %u lies outside the file", dwIfd);
-            return;
-        }
-        const std::uint32_t dwCount = std::min<std::uint32_t>(Get16(b, m_bMotorola), kMaxEntries);
-        std::vector<std::uint8_t> raw(std::size_t(dwCount) * 12 + 4);
-        if (!m_src.Read(std::uint64_t(dwIfd) + 2, raw.data(), raw.size())) {
-            TX_LOG("TIFF IFD at %u runs past the end of the file", dwIfd);
-            return;
-        }
-        std::vector<Entry> entries(dwCount);
-        for (std::uint32_t i = 0; i < dwCount; ++i) {
-            const std::uint8_t* p = raw.data() + 12 * i;
-            entries[i] = Entry{Get16(p, m_bMotorola), Get16(p + 2, m_bMotorola), Get32(p + 4, m_bMotorola),
-                               Get32(p + 8, m_bMotorola)};
-        }
-        queue.push_back(Get32(raw.data() + 12 * dwCount, m_bMotorola));
-        auto find = [&](std::uint16_t wTag) -> const Entry* {
-            for (const Entry& e : entries)
+        auto find = [&](std::uint16_t wTag) -> const TiffEntry* {
+            for (const TiffEntry& e : entries)
                 if (e.wTag == wTag)
                     return &e;
             return nullptr;
         };
-        const Entry* pOffset = find(kTagJpegOffset);
-        const Entry* pLength = find(kTagJpegLength);
+        const TiffEntry* pOffset = find(kTagJpegOffset);
+        const TiffEntry* pLength = find(kTagJpegLength);
         if (pOffset && pLength)
             Candidate(pOffset->dwValue, pLength->dwValue);
-        const Entry* pCompression = find(kTagCompression);
-        const Entry* pStrips = find(kTagStripOffsets);
-        const Entry* pCounts = find(kTagStripByteCounts);
+        const TiffEntry* pCompression = find(kTagCompression);
+        const TiffEntry* pStrips = find(kTagStripOffsets);
+        const TiffEntry* pCounts = find(kTagStripByteCounts);
         if (pCompression && (pCompression->dwValue & 0xFFFF) >= 6 && (pCompression->dwValue & 0xFFFF) <= 7 &&
             pStrips && pCounts && pStrips->dwCount == 1 && pCounts->dwCount == 1)
             Candidate(pStrips->dwValue, pCounts->dwValue);
-        if (const Entry* pRaw = find(kTagJpgFromRaw); pRaw && pRaw->dwCount > 4) {
+        if (const TiffEntry* pRaw = find(kTagJpgFromRaw); pRaw && pRaw->dwCount > 4) {
             Candidate(pRaw->dwValue, pRaw->dwCount);
             // RW2: the whole JPEG picture carries the camera's EXIF data again, dates included.
             TiffPlace place;
@@ -149,30 +110,15 @@ private:
                 m_layout.tiff.push_back(place);
             }
         }
-        if (const Entry* pXmp = find(kTagXmp); bIfd0 && pXmp && pXmp->dwCount > 4 &&
-                                               std::uint64_t(pXmp->dwValue) + pXmp->dwCount <= m_src.Size())
+        if (const TiffEntry* pXmp = find(kTagXmp); nIfd == 0 && pXmp && pXmp->dwCount > 4 &&
+                                                   std::uint64_t(pXmp->dwValue) + pXmp->dwCount <= m_src.Size())
             m_layout.xmp.push_back(XmpPlace{pXmp->dwValue, pXmp->dwCount});
-        if (const Entry* pSub = find(kTagSubIfds))
-            SubIfds(*pSub, queue);
     }
 
-    void SubIfds(const Entry& e, std::vector<std::uint32_t>& queue)
-    {
-        const std::uint32_t n = std::min(e.dwCount, kMaxSubIfds);
-        if (n <= 1) {
-            queue.push_back(e.dwValue);
-            return;
-        }
-        std::uint8_t b[4 * kMaxSubIfds];
-        if (!m_src.Read(e.dwValue, b, 4 * n))
-            return;
-        for (std::uint32_t i = 0; i < n; ++i)
-            queue.push_back(Get32(b + 4 * i, m_bMotorola));
-    }
-
+private:
     void Candidate(std::uint64_t qwOffset, std::uint64_t qwLength)
     {
-        if (qwLength <= m_layout.qwJpegLength || qwOffset > m_src.Size() || qwLength > m_src.Size() - qwOffset ||
+        if (!m_layout.bWantJpeg || qwLength <= m_layout.qwJpegLength || qwOffset > m_src.Size() || qwLength > m_src.Size() - qwOffset ||
             !IsPictureJpeg(m_src, qwOffset, qwLength))
             return;
         m_layout.qwJpegOffset = qwOffset;
@@ -181,8 +127,6 @@ private:
 
     ByteSource& m_src;
     ContainerLayout& m_layout;
-    bool m_bMotorola;
-    std::vector<std::uint32_t> m_visited;
 };
 
 }  // namespace
@@ -195,8 +139,10 @@ bool LocateTiff(ByteSource& src, ContainerLayout& layout)
     TiffPlace place;
     place.qwLength = src.Size();
     layout.tiff.push_back(place);
-    const bool bMotorola = head[0] == 'M';
-    TiffLocator(src, layout, bMotorola).Walk(Get32(head + 4, bMotorola));
+    TiffScan scan(src, 0, src.Size());
+    TiffLocator locator(src, layout);
+    if (scan.ReadHeader())
+        scan.Walk([&](std::uint32_t, const std::vector<TiffEntry>& entries, int nIfd) { locator.Visit(entries, nIfd); });
     return true;
 }
 

@@ -162,6 +162,8 @@ TEST(Containers, RealFilesAreReadAndRewrittenInPlace)
         {"Panasonic.rw2", "2008:08:06 15:21:56", 5},
         {"ExifTool.tif", "2004:02:20 08:07:49", 1},
         {"b52a2fceb34f9b31cb417379cf8c02ba.tif", "2006:01:05 12:54:59", 2},
+        // IFD0 after the picture data, 272 KiB in; four IFDs each with their DateTime.
+        {"0c84d07e1b22b76f24cccc70d8788e4a.tif", "2008:03:09 23:30:21", 5},
         {"Nikon_D1X.webp", "2003:08:06 18:04:34", 3},
         {"Issue_473_Java_.webp", "2018:08:27 12:20:23", 3},
         {"Issue_247-1.nef", "2010:03:01 21:50:21", 3},
