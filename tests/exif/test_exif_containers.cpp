@@ -27,13 +27,11 @@ namespace {
 
 const std::string kNew = "2010:03:04 05:06:07";
 
-FILETIME NewTime()
+FILETIME NewTime()  // kNew
 {
-    SYSTEMTIME st{};
-    st.wYear = 2010, st.wMonth = 3, st.wDay = 4, st.wHour = 5, st.wMinute = 6, st.wSecond = 7;
+    const SYSTEMTIME st{2010, 3, 0, 4, 5, 6, 7, 0};
     FILETIME ft{};
-    SystemTimeToFileTime(&st, &ft);
-    return ft;
+    return SystemTimeToFileTime(&st, &ft) ? ft : FILETIME{};
 }
 
 std::string DateOf(const std::string& path)
