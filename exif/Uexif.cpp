@@ -60,19 +60,17 @@ bool CExif::Open(const char* pszFileName)
     m_strFileName.Assign(pszFileName);
     // A file another container reader knows is read through it; a JPEG (or anything else) is
     // searched for its EXIF block as always.
-    {
-        exif::FileSource file;
-        if (file.Open(pszFileName)) {
-            exif::HeadCachedSource src(file);
-            if (exif::LocateContainer(src, m_layout, false))
-                return OpenContainer(src);
-            if (m_layout.kind != exif::ContainerKind::Jpeg && m_layout.kind != exif::ContainerKind::Unknown) {
-                TX_LOG("No EXIF data found in %s", pszFileName);
-                return false;
-            }
-        }
+    if (!LoadFile())
+        return OpenLargeFile();
+    // The first chunk the JPEG search reads tells the other containers too.
+    const bool bOpened = OpenOtherContainer();
+    if (m_bContainer || IsOtherContainer()) {
+        if (!m_bContainer)
+            TX_LOG("No EXIF data found in %s", m_strFileName.Text());
+        ReleaseFile();
+        return bOpened;
     }
-    if (!LoadFile() || !FindExifBlock())
+    if (!FindExifBlock())
         return false;
     WalkBlock(WalkMode::Render, 1);
     return true;

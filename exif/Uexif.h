@@ -225,7 +225,11 @@ private:
 
     // Files of other containers (Uexif_container.cpp): the layout their reader found, the TIFF
     // structures walked from it, the movie and text times and the checksums beside the dates.
+    class WindowSource;
     bool OpenContainer(exif::ByteSource& src);
+    bool OpenLargeFile();
+    bool OpenOtherContainer();
+    bool IsOtherContainer() const;
     bool LoadTiffPlace(exif::ByteSource& src, const exif::TiffPlace& place);
     void WalkOtherPlace(exif::ByteSource& src, std::size_t nPlace, WalkMode mode);
     void CollectContainerCopies();

@@ -13,6 +13,7 @@
 #include "exif/Utiffscan.h"
 #include "exif/Utextdate.h"
 #include "platform/wintime.h"
+#include "tx/UTxDiskApi.h"
 #include "tx/UTxRewrite.h"
 #include "tx/UTxUtils.h"
 
@@ -138,6 +139,22 @@ bool CExif::OpenContainer(exif::ByteSource& src)
     if (!bDates)
         TX_LOG("No EXIF data found in %s", m_strFileName.Text());
     return bDates;
+}
+
+// A file the file object does not take (4 GiB and more: a long video) is read at 64-bit
+// positions, when a container reader knows it.
+bool CExif::OpenLargeFile()
+{
+    exif::FileSource file;
+    if (!FileExists(m_strFileName.Text()) || !file.Open(m_strFileName.Text()))
+        return false;
+    exif::HeadCachedSource src(file);
+    return exif::LocateContainer(src, m_layout, false) && OpenContainer(src);
+}
+
+bool CExif::IsOtherContainer() const
+{
+    return m_layout.kind != exif::ContainerKind::Jpeg && m_layout.kind != exif::ContainerKind::Unknown;
 }
 
 // The place's TIFF structure becomes the block, its header at block position 8, where a JPEG's
