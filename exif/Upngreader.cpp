@@ -18,6 +18,9 @@ namespace {
 constexpr std::uint64_t kSignature = 8;
 // A file of more chunks is not followed further (a sound PNG of gigabytes holds far fewer).
 constexpr int kMaxChunks = 1 << 20;
+// A larger eXIf or XMP chunk is not read: its CRC could not be checked (and followed) without
+// reading all of it.
+constexpr std::uint32_t kMaxDateChunk = 16u << 20;
 
 ChecksumPlace ChunkChecksum(ByteSource& src, std::uint64_t qwChunk, std::uint32_t dwLength)
 {
@@ -75,7 +78,11 @@ bool LocatePng(ByteSource& src, ContainerLayout& layout)
             break;
         }
         const std::uint64_t qwData = qwChunk + 8;
-        if (std::memcmp(head + 4, "eXIf", 4) == 0) {
+        const bool bDates = std::memcmp(head + 4, "eXIf", 4) == 0 || std::memcmp(head + 4, "iTXt", 4) == 0;
+        if (bDates && dwLength > kMaxDateChunk) {
+            TX_LOG("PNG chunk at %llu: %u bytes, too large to be read", static_cast<unsigned long long>(qwChunk),
+                   dwLength);
+        } else if (std::memcmp(head + 4, "eXIf", 4) == 0) {
             std::uint8_t sig[6] = {};
             const bool bPrefixed = dwLength >= 14 && src.Read(qwData, sig, 6) && std::memcmp(sig, "Exif\0\0", 6) == 0;
             const std::uint64_t qwSkip = bPrefixed ? 6 : 0;
