@@ -289,6 +289,28 @@ TEST(Containers, RawFilesOfferTheirLargestWholeEmbeddedJpeg)
     const std::string tif = dir.Path("j.tif");
     ASSERT_EQ(std::system(("convert -size 64x48 xc:green -compress JPEG '" + tif + "'").c_str()), 0);
     EXPECT_FALSE(ExifFindEmbeddedJpeg(tif.c_str(), &qwOffset, &qwLength));
+
+    // A thumbnail in IFD1 and a larger picture as the one strip of a SubIFD (compression 6):
+    // the larger one is offered.
+    ASSERT_EQ(std::system(("convert -size 8x8 xc:red '" + dir.Path("small.jpg") + "' && convert -size 64x48 "
+                           "xc:blue '" + dir.Path("large.jpg") + "'").c_str()), 0);
+    const Bytes small = ReadAll(dir.Path("small.jpg")), large = ReadAll(dir.Path("large.jpg"));
+    std::uint32_t base = 0;
+    Bytes bytes;
+    for (int pass = 0; pass < 2; ++pass) {  // the second pass knows where the pictures go
+        Tiff raw = Camera(false);
+        const int sub = raw.AddIfd();
+        raw.Pointer(0, 330, sub).Short(sub, 259, {6});
+        raw.Raw(3, 513, kLong, 1, base).Raw(3, 514, kLong, 1, std::uint32_t(small.size()));
+        raw.Raw(sub, 273, kLong, 1, base + std::uint32_t(small.size())).Raw(sub, 279, kLong, 1, std::uint32_t(large.size()));
+        bytes = raw.Build();
+        base = std::uint32_t(bytes.size());
+    }
+    bytes.insert(bytes.end(), small.begin(), small.end());
+    bytes.insert(bytes.end(), large.begin(), large.end());
+    ASSERT_TRUE(ExifFindEmbeddedJpeg(dir.Write("raw.nef", bytes).c_str(), &qwOffset, &qwLength));
+    EXPECT_EQ(qwOffset, base + small.size());
+    EXPECT_EQ(qwLength, large.size());
 }
 
 // Where each copy stands: an RW2's embedded picture carries the dates again.
