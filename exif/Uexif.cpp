@@ -8,8 +8,6 @@
 
 #include "exif/Uexif_tags.h"
 #include "exif/Uexif_textcopies.h"
-#include "exif/Ufilesource.h"
-#include "exif/Ureaders.h"
 #include "tx/UTxDiskApi.h"
 #include "tx/UTxUtils.h"
 
@@ -59,10 +57,9 @@ bool CExif::Open(const char* pszFileName)
 {
     m_strFileName.Assign(pszFileName);
     // A file another container reader knows is read through it; a JPEG (or anything else) is
-    // searched for its EXIF block as always.
+    // searched for its EXIF block as always. The first chunk the JPEG search reads tells which.
     if (!LoadFile())
         return OpenLargeFile();
-    // The first chunk the JPEG search reads tells the other containers too.
     const bool bOpened = OpenOtherContainer();
     if (m_bContainer || IsOtherContainer()) {
         if (!m_bContainer)

@@ -216,6 +216,8 @@ void CExif::WalkOtherPlace(exif::ByteSource& src, std::size_t nPlace, WalkMode m
     exif::TiffPlace place = m_layout.tiff[nPlace];
     if (!place.szWhere[0])
         std::snprintf(place.szWhere, sizeof(place.szWhere), "TIFF#%d", int(nPlace % 1000) + 1);
+    // The Interoperability IFD found in the main block is no place in this one.
+    m_bInteropFound = false;
     if (LoadTiffPlace(src, place))
         WalkBlock(mode, 1);
     delete[] m_pExifData;

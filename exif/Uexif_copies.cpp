@@ -40,7 +40,7 @@ void CExif::CollectCopies()
     }
     ReleaseFile();
     exif::FileSource src;
-    if (src.Open(m_strFileName.Text()))
+    if (!m_textSegments.empty() && src.Open(m_strFileName.Text()))
         ReadTextSegments(src);
     // The file is closed here again: it must not stay open (and locked) while it is written.
 }
