@@ -18,6 +18,7 @@
 #include <vector>
 
 struct TxFileRewrite;
+struct TxPatch;
 
 class TxFile;
 
@@ -237,6 +238,7 @@ private:
                             ExifWriteReport& report) const;
     void PlanChecksums(TxFileRewrite& file) const;
     bool ContainerDate(FILETIME& ft) const;
+    void NoteContainerTimeWritten(const TxPatch& patch);
     void ListContainerTimes(std::vector<ExifDateListing>& out, bool bMain, const SYSTEMTIME& stMain) const;
     void ReadTextSegments(exif::ByteSource& src);
 

@@ -337,6 +337,22 @@ void CExif::PlanChecksums(TxFileRewrite& file) const
     }
 }
 
+// After a write: the movie times and date texts now hold the new bytes, so that a second write
+// from this object checks against them.
+void CExif::NoteContainerTimeWritten(const TxPatch& patch)
+{
+    for (exif::MovieTimeField& f : m_layout.movieTimes) {
+        if (f.qwOffset != patch.qwOffset || patch.abNew.size() != std::size_t(f.nBytes))
+            continue;
+        f.qwSeconds = 0;
+        for (BYTE b : patch.abNew)
+            f.qwSeconds = f.qwSeconds << 8 | b;
+    }
+    for (std::size_t k = 0; k < m_layout.textTimes.size(); ++k)
+        if (m_layout.textTimes[k].qwOffset == patch.qwOffset && m_textTimes[k].size() == patch.abNew.size())
+            m_textTimes[k].assign(patch.abNew.begin(), patch.abNew.end());
+}
+
 // In a file without an EXIF date: the first creation date text, else the first creation time.
 // The text's digits are the local time where it was taken, as EXIF dates are.
 bool CExif::ContainerDate(FILETIME& ft) const

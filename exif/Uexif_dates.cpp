@@ -233,6 +233,7 @@ void CExif::WriteDateTags(const FILETIME& ftNew, bool bDateTime, bool bDateTimeO
                 exif::NoteTextWritten(m_pText->copies, patch.qwOffset, patch.abNew);
                 exif::NoteIptcWritten(m_pText->digests, patch);
             }
+            NoteContainerTimeWritten(patch);
         }
         if (batch.files.back().outcome != TxFileRewrite::Outcome::Done)
             TX_LOG("Could not open %s", m_strFileName.Text());
