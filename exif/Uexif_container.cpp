@@ -302,8 +302,10 @@ void CExif::PlanChecksums(TxFileRewrite& file) const
         auto inside = [&](const TxPatch& p) {
             return p.qwOffset >= sum.qwDataOffset && p.qwOffset + p.abNew.size() <= qwEnd;
         };
-        if (std::none_of(file.patches.begin(), file.patches.begin() + std::ptrdiff_t(nPatches), inside))
+        const auto itFirst = std::find_if(file.patches.begin(), file.patches.begin() + std::ptrdiff_t(nPatches), inside);
+        if (itFirst == file.patches.begin() + std::ptrdiff_t(nPatches))
             continue;
+        const int nFirstCookie = itFirst->nCookie;
         if (!sum.bValid) {
             TX_LOG("Checksum at %llu of %s was wrong before: left as it is",
                    static_cast<unsigned long long>(sum.qwCrcOffset), m_strFileName.Text());
@@ -331,7 +333,9 @@ void CExif::PlanChecksums(TxFileRewrite& file) const
             continue;
         patch.qwOffset = sum.qwCrcOffset;
         patch.abNew = {BYTE(crc >> 24), BYTE(crc >> 16), BYTE(crc >> 8), BYTE(crc)};
-        patch.nCookie = -1;  // not a copy of a date: it follows them
+        // Written with the first copy inside: that copy counts as written only when its
+        // checksum is too (as an IPTC digest goes with its record's first date).
+        patch.nCookie = nFirstCookie;
         if (patch.abNew != patch.abOld)
             file.patches.push_back(std::move(patch));
     }

@@ -15,6 +15,7 @@
 #include "platform/wintime.h"
 #include "tx/UTxRewrite.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cstdint>
 #include <cstdlib>
@@ -142,13 +143,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* pData, std::size_t cbD
     // Only the ranges of copies reported written may differ, and they hold what was planned.
     std::vector<bool> mayChange(cbData, false);
     for (const TxPatch& patch : batch.files.back().patches) {
-        if (patch.nCookie < 0) {  // a checksum that follows the copies: checked below
+        if (std::any_of(before.checksums.begin(), before.checksums.end(),
+                        [&](const exif::ChecksumPlace& sum) { return sum.qwCrcOffset == patch.qwOffset; })) {
+            // A checksum that follows the copies inside its stretch: checked below.
             Require(patch.abNew.size() == 4 && patch.qwOffset + 4 <= cbData);
             for (std::size_t k = 0; k < 4; ++k)
                 mayChange[patch.qwOffset + k] = true;
             continue;
         }
-        Require(std::size_t(patch.nCookie) < report.copies.size());
+        Require(patch.nCookie >= 0 && std::size_t(patch.nCookie) < report.copies.size());
         const ExifCopyReport& copy = report.copies[std::size_t(patch.nCookie)];
         if (copy.result != ExifWriteResult::Written)
             continue;

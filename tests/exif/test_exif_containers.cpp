@@ -371,3 +371,33 @@ TEST(Containers, FilesOf4GiBAndMoreAreReadAndRewritten)
     }
     EXPECT_TRUE(PngChecksumsHold(huge));
 }
+
+// A CRC that changed between the read and the write is not overwritten, and the copy it goes
+// with is not reported written: the chunk's CRC no longer follows its bytes.
+TEST(Containers, ACopyIsWrittenOnlyWithItsChunksChecksum)
+{
+    if (!HaveTools())
+        GTEST_SKIP() << "exiftool or ImageMagick is not installed";
+    ScratchDir dir;
+    const std::string png = dir.Path("a.png");
+    ASSERT_EQ(std::system(("convert -size 8x8 xc:red '" + png + "'").c_str()), 0);
+    Exiftool("-q -overwrite_original -AllDates='2019:01:02 03:04:05' '" + png + "'");
+    CExif exif;
+    exif.SetUnknownTagStream(nullptr);
+    ASSERT_TRUE(exif.Open(png.c_str()));
+    const bool abWanted[3] = {true, true, true};
+    ExifWriteReport report;
+    TxRewriteBatch batch;
+    batch.files.emplace_back();
+    exif.PlanDateTags(NewTime(), abWanted, batch.files.back(), report);
+    ASSERT_EQ(batch.files.back().patches.size(), 4u);  // three dates and the CRC
+    const TxPatch crc = batch.files.back().patches.back();
+    Bytes bytes = ReadAll(png);
+    bytes[crc.qwOffset] ^= 0xFF;  // another program rewrote the CRC meanwhile
+    dir.Write("a.png", bytes);
+    batch.Run();
+    CExif::SettleReport(batch.files.back(), report);
+    EXPECT_EQ(batch.files.back().patches.back().result, TxPatch::Result::Changed);
+    EXPECT_EQ(report.copies[std::size_t(crc.nCookie)].result, ExifWriteResult::Changed);
+    EXPECT_FALSE(report.AllWritten());
+}
