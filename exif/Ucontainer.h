@@ -67,6 +67,9 @@ struct ContainerLayout {
     // The largest JPEG picture the file embeds (a raw file's preview, a cover picture); 0 = none.
     std::uint64_t qwJpegOffset = 0;
     std::uint64_t qwJpegLength = 0;
+    // Set by the caller: the embedded JPEG picture is wanted. Reading the dates does not need
+    // it, and checking a candidate picture reads far into a large file.
+    bool bWantJpeg = true;
 };
 
 // The bytes of the file being located, at 64-bit positions. Read is false, and fills nothing

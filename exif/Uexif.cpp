@@ -56,7 +56,18 @@ const ExifTagEntry* CExif::FindTag(DWORD dwTag) const
 bool CExif::Open(const char* pszFileName)
 {
     m_strFileName.Assign(pszFileName);
-    if (!LoadFile() || !FindExifBlock())
+    // A file another container reader knows is read through it; a JPEG (or anything else) is
+    // searched for its EXIF block as always. The first chunk the JPEG search reads tells which.
+    if (!LoadFile())
+        return OpenLargeFile();
+    const bool bOpened = OpenOtherContainer();
+    if (m_bContainer || IsOtherContainer()) {
+        if (!m_bContainer)
+            TX_LOG("No EXIF data found in %s", m_strFileName.Text());
+        ReleaseFile();
+        return bOpened;
+    }
+    if (!FindExifBlock())
         return false;
     WalkBlock(WalkMode::Render, 1);
     return true;
@@ -64,14 +75,35 @@ bool CExif::Open(const char* pszFileName)
 
 bool CExif::InBlock(std::uint64_t qwPos, std::uint64_t qwLen) const
 {
-    return qwPos <= m_dwExifSize && qwLen <= m_dwExifSize - qwPos;
+    if (!(qwPos <= m_dwExifSize && qwLen <= m_dwExifSize - qwPos))
+        return false;
+    if (m_extents.empty())
+        return true;
+    auto it = std::upper_bound(m_extents.begin(), m_extents.end(), qwPos,
+                               [](std::uint64_t q, const BlockExtent& e) { return q < e.dwPos; });
+    return it != m_extents.begin() && qwPos + qwLen <= std::uint64_t((it - 1)->dwPos) + (it - 1)->dwLen;
+}
+
+const BYTE* CExif::BlockAt(DWORD dwPos) const
+{
+    if (m_extents.empty())
+        return m_pExifData + dwPos;
+    auto it = std::upper_bound(m_extents.begin(), m_extents.end(), dwPos,
+                               [](DWORD d, const BlockExtent& e) { return d < e.dwPos; });
+    --it;
+    return m_pExifData + it->dwBuf + (dwPos - it->dwPos);
+}
+
+DWORD CExif::BlockBytes() const
+{
+    return m_extents.empty() ? m_dwExifSize : m_extents.back().dwBuf + m_extents.back().dwLen;
 }
 
 DWORD CExif::U16(DWORD dwPos) const
 {
     if (!InBlock(dwPos, 2))
         return 0;
-    const BYTE* p = m_pExifData + dwPos;
+    const BYTE* p = BlockAt(dwPos);
     return m_bMotorola ? (DWORD(p[0]) << 8 | p[1]) : (DWORD(p[1]) << 8 | p[0]);
 }
 
@@ -79,7 +111,7 @@ DWORD CExif::U32(DWORD dwPos) const
 {
     if (!InBlock(dwPos, 4))
         return 0;
-    const BYTE* p = m_pExifData + dwPos;
+    const BYTE* p = BlockAt(dwPos);
     if (m_bMotorola)
         return DWORD(p[0]) << 24 | DWORD(p[1]) << 16 | DWORD(p[2]) << 8 | p[3];
     return DWORD(p[3]) << 24 | DWORD(p[2]) << 16 | DWORD(p[1]) << 8 | p[0];
@@ -107,7 +139,7 @@ bool CExif::ReadEntry(DWORD dwEntryPos)
     m_dwType = U16(dwEntryPos + 2);
     m_dwCount = U32(dwEntryPos + 4);
     m_dwValue = U32(dwEntryPos + 8);
-    const BYTE* b = m_pExifData + dwEntryPos + 8;
+    const BYTE* b = BlockAt(dwEntryPos + 8);
     if (m_bMotorola) {
         m_abValue[0] = b[1];
         m_abValue[1] = b[0];
@@ -165,9 +197,9 @@ void CExif::WalkBlock(WalkMode mode, int nSegment)
     m_ranges.clear();
     m_exifIfds.clear();
     const std::size_t nFirstCopy = m_copies.size();
-    DWORD dwBudget = m_dwExifSize / 12;
+    DWORD dwBudget = BlockBytes() / 12;
     static const char* const kChainNames[] = {"IFD0", "IFD1", "IFD2", "IFD3", "IFD4", "IFD5", "IFD6", "IFD7"};
-    for (int k = 0; WalkIfd(m_dwIfdPos, kChainNames[std::min(k, 7)], k == 0, mode, dwBudget); ++k) {
+    for (int k = 0; !m_bExifFirst && WalkIfd(m_dwIfdPos, kChainNames[std::min(k, 7)], k == 0, mode, dwBudget); ++k) {
         const DWORD dwNextField = m_dwIfdPos + 2 + 12 * m_dwEntryCount;
         if (!InBlock(dwNextField, 4)) {
             TX_LOG("IFD at %u: next-IFD offset outside the Exif block", m_dwIfdPos);
@@ -182,6 +214,8 @@ void CExif::WalkBlock(WalkMode mode, int nSegment)
             break;
         }
     }
+    if (m_bExifFirst)  // a structure that starts with its Exif IFD (a CR3's CMT2 box)
+        m_exifIfds.emplace_back(m_dwIfdPos, true);
     bool bMainExifDone = false;
     for (std::size_t k = 0; k < m_exifIfds.size(); ++k) {
         const auto [dwPos, bFromMain] = m_exifIfds[k];
@@ -242,6 +276,8 @@ void CExif::NoteDateCopy(int nDate)
     c.nDate = nDate;
     if (m_nSegment > 1)
         std::snprintf(c.szWhere, sizeof(c.szWhere), "APP1#%d %s", m_nSegment, m_pszWhere);
+    else if (m_szBlockWhere[0])
+        std::snprintf(c.szWhere, sizeof(c.szWhere), "%s %s", m_szBlockWhere, m_pszWhere);
     else
         std::snprintf(c.szWhere, sizeof(c.szWhere), "%s", m_pszWhere);
     c.dwCount = m_dwCount;
@@ -249,28 +285,29 @@ void CExif::NoteDateCopy(int nDate)
     c.dwBlockPos = exif::BlockPosOf(m_dwValue);
     c.eRefused = ExifWriteResult::NotAsked;
     // Counted in 64 bits, since near the end of a file of almost 4 GiB the 32-bit sum would
-    // wrap round to the file's start.
-    const std::uint64_t qwFilePos = std::uint64_t(m_dwPos) + c.dwBlockPos;
+    // wrap round to the file's start (block positions of values start at 8, the TIFF header).
+    const std::uint64_t qwFilePos = m_qwTiffPos + (c.dwBlockPos - 8);
     if (m_dwCount < 19) {
         c.eRefused = ExifWriteResult::TooShort;
     } else if (!InBlock(c.dwBlockPos, 19)) {
         TX_LOG("%s tag (%s): value outside the Exif block of %s", exif::kDateNames[nDate], c.szWhere,
                m_strFileName.Text());
         c.eRefused = ExifWriteResult::NotDateText;
-    } else if (qwFilePos + 19 > m_dwFileSize) {
+    } else if (qwFilePos + 19 > m_qwFileSize) {
         // A block cut short by the end of the file: the value is not in the file at all.
         TX_LOG("%s tag: value beyond the end of file %s", exif::kDateNames[nDate], m_strFileName.Text());
         c.eRefused = ExifWriteResult::NotFound;
     } else {
         c.qwFilePos = qwFilePos;
-        std::memcpy(c.abText, m_pExifData + c.dwBlockPos, 19);
+        std::memcpy(c.abText, BlockAt(c.dwBlockPos), 19);
     }
     // The same value reached twice (two IFDs pointing to the same bytes) is one copy.
     for (std::size_t k = 0; k < m_copies.size(); ++k)
         if (m_copies[k].nDate == nDate && m_copies[k].qwFilePos == c.qwFilePos && c.qwFilePos != 0)
             return;
     ExifTagEntry& e = m_aTags[exif::kDateSlots[nDate]];
-    if (m_walkMode == WalkMode::Render && m_bMainIfd && !e.bPresent && c.qwFilePos != 0)
+    if (m_walkMode == WalkMode::Render && m_bMainIfd && !e.bPresent && c.qwFilePos != 0 &&
+        c.qwFilePos <= 0xFFFFFFFFu)
         e.dwFilePos = DWORD(c.qwFilePos);
     m_copies.push_back(c);
 }

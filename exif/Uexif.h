@@ -1,10 +1,13 @@
-// The EXIF engine: finds the EXIF block of a JPEG file, walks its TIFF structure into a fixed
-// table of 103 named tag slots, reads the picture date, rewrites the three date tags in place
-// and lists every tag found as text.
+// The EXIF engine: finds the EXIF block of a JPEG file, or the TIFF structures of a TIFF-based
+// raw file, a PNG, a WebP or an ISO base media file (told by content, each by its container
+// reader: exif/Ureaders.h), walks the TIFF structure into a fixed table of 103 named tag slots,
+// reads the picture date, rewrites the three date tags (and the movie times that move with
+// them) in place and lists every tag found as text.
 //
 // One object serves one file and one operation: construct, Open, ask, destroy.
 #pragma once
 
+#include "exif/Ucontainer.h"
 #include "platform/wintypes.h"
 #include "tx/UTxStrings.h"
 
@@ -15,11 +18,13 @@
 #include <vector>
 
 struct TxFileRewrite;
+struct TxPatch;
 
 class TxFile;
 
 namespace exif {
 struct TextCopies;
+class FileSource;
 }
 
 // One slot of the tag table.
@@ -28,7 +33,8 @@ struct ExifTagEntry {
     char szName[30];      // fixed at construction
     char szValue[4200];   // value text, at most 4199 characters and a terminator (the bytes
                           // after the terminator are not part of the value)
-    DWORD dwFilePos;      // file offset of the value's data (the three date tags only; 0 = none)
+    DWORD dwFilePos;      // file offset of the value's data (the three date tags only; 0 = none,
+                          // or beyond 4 GiB: the write path keeps 64-bit offsets of its own)
 };
 
 // What became of a chosen date tag, or of one copy of it.
@@ -103,14 +109,17 @@ public:
     CExif(const CExif&) = delete;
     CExif& operator=(const CExif&) = delete;
 
-    // Reads the EXIF block of the file and walks it. True when a block was found and walked;
+    // Reads the EXIF block of the file and walks it. True when a block was found and walked
+    // (or, in a file without one, the container holds XMP or movie times that give a date);
     // false when the file cannot be read or has no usable EXIF block (the table stays empty).
     // A block that is damaged inside is walked as far as it holds together: what was found
     // stays in the table and Open returns true.
     bool Open(const char* pszFileName);
 
     // The time of DateTimeOriginal when it parses, else of DateTime when it parses (local
-    // calendar time packed into a FILETIME, no time-zone conversion); false when neither does.
+    // calendar time packed into a FILETIME, no time-zone conversion); else, in a video, its
+    // first creation date text (its digits) or creation time (UTC, converted to local time);
+    // false when none does.
     bool GetDateTime(FILETIME& ft) const;
     // The parse of one date slot.
     bool ParseDateTag(const ExifTagEntry& entry, FILETIME& ft) const;
@@ -164,6 +173,8 @@ private:
     bool FileWindow(DWORD dwPos, DWORD dwLen);
     bool WindowHolds(DWORD dwPos, DWORD dwLen) const;
     bool InBlock(std::uint64_t qwPos, std::uint64_t qwLen) const;
+    const BYTE* BlockAt(DWORD dwPos) const;  // after InBlock said the bytes are there
+    DWORD BlockBytes() const;                // bytes the block holds in memory
     DWORD U16(DWORD dwPos) const;
     DWORD U32(DWORD dwPos) const;
 
@@ -217,7 +228,6 @@ private:
     void CheckDateCopies(std::size_t nFirst);
     void CollectCopies();
     void WalkMoreBlocks(const std::vector<std::uint64_t>& blocks);
-    void ReadTextSegments();
     void NoteTextSegment(std::uint64_t qwPos, BYTE marker, DWORD dwLength);
     // A reader of a container that carries an XMP packet notes its place here; a write or a
     // listing then reads it (exif/Uxmp.h) with the other copies of the dates.
@@ -226,11 +236,33 @@ private:
     bool LoadBlockAt(std::uint64_t qwLengthPos);
     bool ReadByteOrder();
 
+    // Files of other containers (Uexif_container.cpp): the layout their reader found, the TIFF
+    // structures walked from it, the movie and text times and the checksums beside the dates.
+    class WindowSource;
+    bool OpenContainer(exif::ByteSource& src);
+    bool OpenLargeFile();
+    bool OpenOtherContainer();
+    bool IsOtherContainer() const;
+    bool LoadTiffPlace(exif::ByteSource& src, const exif::TiffPlace& place);
+    void WalkOtherPlace(exif::ByteSource& src, std::size_t nPlace, WalkMode mode);
+    void CollectContainerCopies();
+    void PlanContainerTimes(const FILETIME aftNew[3], const bool abWanted[3], TxFileRewrite& file,
+                            ExifWriteReport& report) const;
+    void PlanChecksums(TxFileRewrite& file) const;
+    bool ContainerDate(FILETIME& ft) const;
+    void NoteContainerTimeWritten(const TxPatch& patch);
+    void ListContainerTimes(std::vector<ExifDateListing>& out, bool bMain, const SYSTEMTIME& stMain) const;
+    void ReadTextSegments(exif::ByteSource& src);
+
     BYTE* m_pFileData = nullptr;   // window on the file while the block is searched
     BYTE* m_pExifData = nullptr;   // the APP1 segment from its length bytes on
     TxString m_strFileName;
     DWORD m_dwPos = 0;             // search position; then the file offset of block byte 0
     DWORD m_dwFileSize = 0;
+    // The file offset of the block's TIFF header (block byte 8), and the file's size, both in
+    // 64 bits: the TIFF structures of other containers may lie anywhere in a file of any size.
+    std::uint64_t m_qwTiffPos = 0;
+    std::uint64_t m_qwFileSize = 0;
     DWORD m_dwExifSize = 0;
     bool m_bMotorola = false;
     DWORD m_dwIfd0Offset = 8;
@@ -270,6 +302,21 @@ private:
     std::vector<DateCopy> m_copies;
     std::vector<ExifZoneOffset> m_zones;
     std::uint64_t m_qwNextSegment = 0;
+    // A block of another container: its copies' places carry the place's name ("CMT2"), and
+    // its first IFD may be an Exif IFD.
+    char m_szBlockWhere[16] = {};
+    bool m_bExifFirst = false;
+    // Set when the file was read through a container reader (not the JPEG search).
+    bool m_bContainer = false;
+    exif::ContainerLayout m_layout;
+    std::vector<std::string> m_textTimes;  // each text time's bytes as read ("" = unreadable)
+    // A raw file's block holds only the stretches of its structure the walk needs (the IFDs and
+    // the values they point to), each at its block position, packed in m_pExifData; a position
+    // outside them counts as outside the block. Empty: the block is whole.
+    struct BlockExtent {
+        DWORD dwPos, dwLen, dwBuf;  // block position, length, offset in m_pExifData
+    };
+    std::vector<BlockExtent> m_extents;
     std::FILE* m_pUnknownTagStream = stdout;
     // The segments before the scan that may hold dates as text (XMP, extended XMP, APP13), as
     // the segments were followed; the copies found in them, once a write or a listing asked.

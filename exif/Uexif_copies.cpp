@@ -5,6 +5,7 @@
 
 #include "exif/Uexif_tags.h"
 #include "exif/Uexif_textcopies.h"
+#include "exif/Ufilesource.h"
 #include "exif/Uxmp.h"
 #include "platform/wintime.h"
 #include "tx/UTxBase.h"
@@ -20,6 +21,10 @@ void CExif::CollectCopies()
     m_bCollected = true;
     if (!m_pText)
         m_pText = std::make_unique<exif::TextCopies>();
+    if (m_bContainer) {
+        CollectContainerCopies();
+        return;
+    }
     // Where the segments did not hold together, the block was found by the byte search and
     // nothing beyond it is trusted (and no text segment was kept).
     if ((m_qwNextSegment == 0 && m_textSegments.empty()) || !LoadFile())
@@ -30,11 +35,14 @@ void CExif::CollectCopies()
         if (m_qwNextSegment != 0)
             FollowSegments(m_qwNextSegment, true, blocks, qwNext);
         WalkMoreBlocks(blocks);
-        ReadTextSegments();
     } catch (const Exception& e) {
         TX_LOG("!VCL Exception: %s", e.Message());
     }
-    ReleaseFile();  // the file must not stay open (and locked) while it is written
+    ReleaseFile();
+    exif::FileSource src;
+    if (!m_textSegments.empty() && src.Open(m_strFileName.Text()))
+        ReadTextSegments(src);
+    // The file is closed here again: it must not stay open (and locked) while it is written.
 }
 
 // Every later Exif segment carries its own copies; the first block stays the object's own.
@@ -44,6 +52,7 @@ void CExif::WalkMoreBlocks(const std::vector<std::uint64_t>& blocks)
         return;
     BYTE* pFirst = m_pExifData;
     const DWORD dwFirstPos = m_dwPos, dwFirstSize = m_dwExifSize;
+    const std::uint64_t qwFirstTiffPos = m_qwTiffPos;
     const bool bFirstMotorola = m_bMotorola;
     m_pExifData = nullptr;
     for (std::size_t k = 0; k < blocks.size(); ++k)
@@ -52,25 +61,21 @@ void CExif::WalkMoreBlocks(const std::vector<std::uint64_t>& blocks)
     delete[] m_pExifData;
     m_pExifData = pFirst;
     m_dwPos = dwFirstPos;
+    m_qwTiffPos = qwFirstTiffPos;
     m_dwExifSize = dwFirstSize;
     m_bMotorola = bFirstMotorola;
 }
 
-void CExif::ReadTextSegments()
+void CExif::ReadTextSegments(exif::ByteSource& src)
 {
     std::vector<BYTE> bytes;
     for (const TextSegment& seg : m_textSegments) {
         if (seg.nKind == 0) {
-            exif::ReadXmpDates(*m_pFile, seg.qwPos, seg.dwLength, "XMP", m_pText->copies);
+            exif::ReadXmpDates(src, seg.qwPos, seg.dwLength, "XMP", m_pText->copies);
             continue;
         }
-        if (std::uint64_t(seg.qwPos) + seg.dwLength > m_dwFileSize)
-            continue;
         bytes.assign(seg.dwLength, 0);
-        DWORD dwRead = 0;
-        m_pFile->Seek(DWORD(seg.qwPos));
-        m_pFile->Read(bytes.data(), seg.dwLength, &dwRead);
-        if (dwRead != seg.dwLength)
+        if (!src.Read(seg.qwPos, bytes.data(), bytes.size()))
             continue;
         // A chunk of extended XMP starts with the packet's digest, its full length and the
         // chunk's offset (40 bytes).
@@ -81,18 +86,6 @@ void CExif::ReadTextSegments()
     }
 }
 
-namespace {
-
-ExifDateAgreement AgreementOf(bool bRead, const exif::DateDigits& digits, bool bMain, const SYSTEMTIME& stMain)
-{
-    if (!bRead)
-        return ExifDateAgreement::NotADate;
-    if (!bMain)
-        return ExifDateAgreement::NoMainDate;
-    return exif::DigitsAgree(digits, stMain) ? ExifDateAgreement::Agrees : ExifDateAgreement::Differs;
-}
-
-}  // namespace
 
 void CExif::ListDateCopies(std::vector<ExifDateListing>& out)
 {
@@ -109,7 +102,7 @@ void CExif::ListDateCopies(std::vector<ExifDateListing>& out)
             listing.strText.assign(reinterpret_cast<const char*>(c.abText), strnlen(reinterpret_cast<const char*>(c.abText), 19));
         exif::DateDigits digits;
         const bool bRead = c.qwFilePos != 0 && exif::ReadExifDate(listing.strText, digits);
-        listing.agreement = AgreementOf(bRead, digits, bMain, stMain);
+        listing.agreement = exif::AgreementOf(bRead, digits, bMain, stMain);
         out.push_back(std::move(listing));
     }
     for (const exif::TextDateCopy& c : m_pText->copies) {
@@ -132,9 +125,10 @@ void CExif::ListDateCopies(std::vector<ExifDateListing>& out)
             }
             bRead = bRead && bAny;
         }
-        listing.agreement = AgreementOf(bRead, merged, bMain, stMain);
+        listing.agreement = exif::AgreementOf(bRead, merged, bMain, stMain);
         out.push_back(std::move(listing));
     }
+    ListContainerTimes(out, bMain, stMain);
 }
 
 const char* ExifDateAgreementText(ExifDateAgreement agreement)

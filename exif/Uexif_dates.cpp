@@ -82,7 +82,8 @@ bool CExif::ParseDateTag(const ExifTagEntry& entry, FILETIME& ft) const
 
 bool CExif::GetDateTime(FILETIME& ft) const
 {
-    return ParseDateTag(m_aTags[exif::kDateSlots[1]], ft) || ParseDateTag(m_aTags[exif::kDateSlots[0]], ft);
+    return ParseDateTag(m_aTags[exif::kDateSlots[1]], ft) || ParseDateTag(m_aTags[exif::kDateSlots[0]], ft) ||
+           ContainerDate(ft);
 }
 
 namespace {
@@ -170,6 +171,8 @@ void CExif::PlanDateTags(const FILETIME aftNew[3], const bool abWanted[3], TxFil
         patch.nCookie = int(report.copies.size() - 1);
         file.patches.push_back(std::move(patch));
     }
+    // A video's movie, track and media times and its creation date text are copies too.
+    PlanContainerTimes(aftNew, abWanted, file, report);
     // The copies as text move with the tag they copy: a tag the EXIF block lacks is not found,
     // whatever XMP or IPTC say.
     bool abMoved[3] = {};
@@ -185,6 +188,7 @@ void CExif::PlanDateTags(const FILETIME aftNew[3], const bool abWanted[3], TxFil
         exif::PlanTextDateCopies(m_pText->copies, ast, abMoved, file, report);
         exif::PlanIptcDigests(m_pText->digests, file);
     }
+    PlanChecksums(file);
     report.Settle();
 }
 
@@ -229,6 +233,7 @@ void CExif::WriteDateTags(const FILETIME& ftNew, bool bDateTime, bool bDateTimeO
                 exif::NoteTextWritten(m_pText->copies, patch.qwOffset, patch.abNew);
                 exif::NoteIptcWritten(m_pText->digests, patch);
             }
+            NoteContainerTimeWritten(patch);
         }
         if (batch.files.back().outcome != TxFileRewrite::Outcome::Done)
             TX_LOG("Could not open %s", m_strFileName.Text());

@@ -7,6 +7,7 @@
 #include "exif/Uexif.h"
 
 #include "exif/Uexif_tags.h"
+#include "exif/Ureaders.h"
 #include "tx/UTxBase.h"
 #include "tx/UTxDiskApi.h"
 #include "tx/UTxUtils.h"
@@ -40,6 +41,7 @@ bool CExif::LoadFile()
         ReleaseFile();
         m_pFile = std::make_unique<TxFile>(m_strFileName.Text(), true, false);
         m_dwFileSize = m_pFile->GetSize();
+        m_qwFileSize = m_dwFileSize;
         m_dwPos = 0;
         return true;
     } catch (const Exception& e) {
@@ -74,6 +76,49 @@ bool CExif::FileWindow(DWORD dwPos, DWORD dwLen)
     m_pFile->Read(m_pFileData, std::min(dwChunk, m_dwFileSize - dwPos), &dwRead);
     m_dwWindowLen = dwRead;
     return dwRead >= dwLen;
+}
+
+// The open file as the container readers see it (a file the file object takes: below 4 GiB),
+// read through the window, so that the first chunk serves both the JPEG search and the test of
+// the other containers.
+class CExif::WindowSource : public exif::ByteSource {
+public:
+    explicit WindowSource(CExif& exif) : m_exif(exif) {}
+    std::uint64_t Size() const override { return m_exif.m_dwFileSize; }
+    bool Read(std::uint64_t qwOffset, void* pBuffer, std::size_t cb) override
+    {
+        if (qwOffset > m_exif.m_dwFileSize || cb > m_exif.m_dwFileSize - qwOffset)
+            return false;
+        if (cb == 0)
+            return true;
+        try {
+            if (cb <= kWindowSize) {
+                // A stretch of the file's first 64 KiB brings all of them (a raw file's IFDs).
+                const DWORD dwFrom = qwOffset + cb <= kWindowSize ? 0 : DWORD(qwOffset);
+                if (!m_exif.FileWindow(dwFrom, DWORD(qwOffset + cb - dwFrom)))
+                    return false;
+                std::memcpy(pBuffer, m_exif.m_pFileData + (qwOffset - m_exif.m_dwWindowStart), cb);
+                return true;
+            }
+            DWORD dwRead = 0;
+            m_exif.m_pFile->Seek(DWORD(qwOffset));
+            m_exif.m_pFile->Read(pBuffer, DWORD(cb), &dwRead);
+            return dwRead == cb;
+        } catch (const Exception& e) {
+            TX_LOG("!VCL Exception: %s", e.Message());
+            return false;
+        }
+    }
+
+private:
+    CExif& m_exif;
+};
+
+// The open file, when a container reader other than the JPEG search knows it.
+bool CExif::OpenOtherContainer()
+{
+    WindowSource src(*this);
+    return exif::LocateContainer(src, m_layout, false) && OpenContainer(src);
 }
 
 namespace {
@@ -205,6 +250,7 @@ bool CExif::CopyBlock()
     }
     delete[] m_pExifData;
     m_pExifData = new BYTE[std::max<DWORD>(m_dwExifSize, 1)];
+    m_qwTiffPos = std::uint64_t(m_dwPos) + 8;
     const DWORD dwAvail = std::min(m_dwExifSize, m_dwFileSize - m_dwPos);
     std::memset(m_pExifData + dwAvail, 0, m_dwExifSize - dwAvail);
     if (dwAvail < m_dwExifSize)
@@ -236,10 +282,11 @@ bool CExif::FindExifBlock()
 // The byte order and the place of IFD0 from the block's TIFF header.
 bool CExif::ReadByteOrder()
 {
-    if (InBlock(8, 2) && m_pExifData[8] == 'I' && m_pExifData[9] == 'I') {
+    const BYTE* pOrder = InBlock(8, 2) ? BlockAt(8) : nullptr;
+    if (pOrder && pOrder[0] == 'I' && pOrder[1] == 'I') {
         m_bMotorola = false;
         TX_LOG("intel byte order");
-    } else if (InBlock(8, 2) && m_pExifData[8] == 'M' && m_pExifData[9] == 'M') {
+    } else if (pOrder && pOrder[0] == 'M' && pOrder[1] == 'M') {
         m_bMotorola = true;
         TX_LOG("motorola byte order");
     } else {

@@ -62,7 +62,7 @@ DWORD CExif::TypedValue() const
 {
     if (m_dwCount != 1)
         return m_dwValue;
-    const BYTE b0 = m_pExifData[m_dwEntryPos + 8];
+    const BYTE b0 = *BlockAt(m_dwEntryPos + 8);
     switch (m_dwType) {
     case 1:  // BYTE
     case 7:  // UNDEFINED
@@ -93,7 +93,7 @@ bool CExif::EntryData(DWORD dwUnit, std::uint64_t qwNeeded, DataSpan& span)
             return false;
         }
     }
-    span.p = m_pExifData + span.dwBlockPos;
+    span.p = BlockAt(span.dwBlockPos);
     span.dwLen = DWORD(qwNeeded);
     return true;
 }

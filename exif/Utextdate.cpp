@@ -186,4 +186,13 @@ void NoteTextWritten(std::vector<TextDateCopy>& copies, std::uint64_t qwFilePos,
                 part.strOld.assign(abNew.begin(), abNew.end());
 }
 
+ExifDateAgreement AgreementOf(bool bRead, const exif::DateDigits& digits, bool bMain, const SYSTEMTIME& stMain)
+{
+    if (!bRead)
+        return ExifDateAgreement::NotADate;
+    if (!bMain)
+        return ExifDateAgreement::NoMainDate;
+    return exif::DigitsAgree(digits, stMain) ? ExifDateAgreement::Agrees : ExifDateAgreement::Differs;
+}
+
 }  // namespace exif

@@ -39,6 +39,8 @@ bool ReadExifDate(std::string_view text, DateDigits& digits);
 std::string PutDigits(std::string_view text, const DateDigits& digits, const SYSTEMTIME& st);
 // Whether every field the text holds equals the time's.
 bool DigitsAgree(const DateDigits& digits, const SYSTEMTIME& st);
+// How a copy read as these digits (bRead: it is a date at all) stands to the main date.
+ExifDateAgreement AgreementOf(bool bRead, const DateDigits& digits, bool bMain, const SYSTEMTIME& stMain);
 
 // One range of a copy: a text at a file offset, and its shape.
 struct TextDatePart {

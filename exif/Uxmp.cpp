@@ -257,20 +257,17 @@ void FindXmpDates(const BYTE* pPacket, std::size_t cbPacket, std::uint64_t qwFil
     }
 }
 
-bool ReadXmpDates(TxFile& file, std::uint64_t qwOffset, std::uint64_t qwLength, const char* pszWhere,
+bool ReadXmpDates(ByteSource& src, std::uint64_t qwOffset, std::uint64_t qwLength, const char* pszWhere,
                   std::vector<TextDateCopy>& out)
 {
-    const std::uint64_t qwSize = file.GetSize();
+    const std::uint64_t qwSize = src.Size();
     if (qwLength > kMaxXmpPacket || qwOffset > qwSize || qwLength > qwSize - qwOffset) {
         TX_LOG("XMP packet at %llu (%llu bytes) outside the file or too large: not read",
                static_cast<unsigned long long>(qwOffset), static_cast<unsigned long long>(qwLength));
         return false;
     }
     std::vector<BYTE> packet(static_cast<std::size_t>(qwLength));
-    DWORD dwRead = 0;
-    file.Seek(DWORD(qwOffset));
-    file.Read(packet.data(), DWORD(qwLength), &dwRead);
-    if (dwRead != qwLength) {
+    if (!src.Read(qwOffset, packet.data(), packet.size())) {
         TX_LOG("XMP packet at %llu could not be read whole", static_cast<unsigned long long>(qwOffset));
         return false;
     }

@@ -8,12 +8,11 @@
 // the copies found go through PlanTextDateCopies (exif/Utextdate.h) into the one write path.
 #pragma once
 
+#include "exif/Ucontainer.h"
 #include "exif/Utextdate.h"
 
 #include <cstdint>
 #include <vector>
-
-class TxFile;
 
 namespace exif {
 
@@ -30,8 +29,8 @@ void FindXmpDates(const BYTE* pPacket, std::size_t cbPacket, std::uint64_t qwFil
 
 // The same for the packet the open file holds at [qwOffset, qwOffset + qwLength). False (with a
 // log record) when the file does not hold that span, it is larger than kMaxXmpPacket, or it
-// cannot be read. May raise what TxFile raises.
-bool ReadXmpDates(TxFile& file, std::uint64_t qwOffset, std::uint64_t qwLength, const char* pszWhere,
+// cannot be read.
+bool ReadXmpDates(ByteSource& src, std::uint64_t qwOffset, std::uint64_t qwLength, const char* pszWhere,
                   std::vector<TextDateCopy>& out);
 
 }  // namespace exif

@@ -1,11 +1,16 @@
-// Fuzz target: any bytes, written to a scratch file, go through Open, GetDateTime, DumpText,
-// ListDateCopies and a write of the three dates; the same bytes go to the XMP and IPTC readers
-// as a packet and as Photoshop resources, and to the ISO base media box reader. Besides the sanitizers, it checks what the engine
+// Fuzz target: any bytes, written to a scratch file, go through Open (and with it the container
+// reader their first bytes choose: JPEG, TIFF-based raw, PNG, WebP, ISO base media),
+// GetDateTime, DumpText, ListDateCopies, the embedded-JPEG locator and a write of the three
+// dates; the same bytes go to the XMP and IPTC readers as a packet and as Photoshop resources,
+// and to the ISO base media box reader whatever they start with. Besides the sanitizers, it checks what the engine
 // promises: the listing fits its buffer, every text copy found lies in its input, and
 // rewriting the dates changes nothing but the ranges of the copies reported written (each EXIF
 // copy to the new date text, each XMP or IPTC text in its digits only, the IPTC digest),
-// never the file's length.
+// never the file's length; a checksum (a PNG chunk's CRC) that held before the write holds after it.
 #include "exif/Uexif.h"
+#include "exif/Uexif_preview.h"
+#include "exif/Ufilesource.h"
+#include "exif/Ureaders.h"
 #include "exif/Uiptc.h"
 #include "exif/Uisomedia.h"
 #include "exif/Umemsource.h"
@@ -13,6 +18,7 @@
 #include "platform/wintime.h"
 #include "tx/UTxRewrite.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cstdint>
 #include <cstdlib>
@@ -91,22 +97,32 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* pData, std::size_t cbD
     for (const exif::IptcDigest& d : digests)
         Require(d.qwDigestPos + 16 <= cbData && d.qwRecordPos + d.record.size() <= cbData);
 
-    // The box reader on the raw bytes: every place it reports lies inside them.
-    exif::MemoryByteSource source(pData, cbData);
-    exif::ContainerLayout layout;
-    exif::LocateIsoMedia(source, layout);
+    // The box reader on the raw bytes, and the reader their first bytes choose: every place
+    // they report lies inside them.
     const auto inside = [cbData](std::uint64_t qwOffset, std::uint64_t qwLength) {
         return qwOffset <= cbData && qwLength <= cbData - qwOffset;
     };
-    for (const exif::TiffPlace& t : layout.tiff)
-        Require(inside(t.qwOffset, t.qwLength) && t.qwLength >= 8);
-    for (const exif::XmpPlace& x : layout.xmp)
-        Require(inside(x.qwOffset, x.qwLength));
-    for (const exif::MovieTimeField& m : layout.movieTimes)
-        Require(inside(m.qwOffset, std::uint64_t(m.nBytes)) && (m.nBytes == 4 || m.nBytes == 8));
-    for (const exif::TextTimeField& t : layout.textTimes)
-        Require(inside(t.qwOffset, t.dwLength));
-    Require(inside(layout.qwJpegOffset, layout.qwJpegLength));
+    const auto requireInside = [&inside](const exif::ContainerLayout& layout) {
+        for (const exif::TiffPlace& t : layout.tiff)
+            Require(inside(t.qwOffset, t.qwLength) && t.qwLength >= 8);
+        for (const exif::XmpPlace& x : layout.xmp)
+            Require(inside(x.qwOffset, x.qwLength));
+        for (const exif::MovieTimeField& m : layout.movieTimes)
+            Require(inside(m.qwOffset, std::uint64_t(m.nBytes)) && (m.nBytes == 4 || m.nBytes == 8));
+        for (const exif::TextTimeField& t : layout.textTimes)
+            Require(inside(t.qwOffset, t.dwLength));
+        Require(inside(layout.qwJpegOffset, layout.qwJpegLength));
+    };
+    exif::MemoryByteSource source(pData, cbData);
+    exif::ContainerLayout isoLayout;
+    exif::LocateIsoMedia(source, isoLayout);
+    requireInside(isoLayout);
+    std::uint64_t qwJpeg = 0, qwJpegLength = 0;
+    if (ExifFindEmbeddedJpeg(path.c_str(), &qwJpeg, &qwJpegLength))
+        Require(qwJpeg + qwJpegLength <= cbData && qwJpegLength >= 4 && pData[qwJpeg] == 0xFF && pData[qwJpeg + 1] == 0xD8);
+    exif::ContainerLayout before;
+    exif::LocateContainer(source, before);
+    requireInside(before);
 
     CExif object;
     CExif* exif = &object;
@@ -148,6 +164,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* pData, std::size_t cbD
     // Only the ranges of copies reported written may differ, and they hold what was planned.
     std::vector<bool> mayChange(cbData, false);
     for (const TxPatch& patch : batch.files.back().patches) {
+        if (std::any_of(before.checksums.begin(), before.checksums.end(),
+                        [&](const exif::ChecksumPlace& sum) { return sum.qwCrcOffset == patch.qwOffset; })) {
+            // A checksum that follows the copies inside its stretch: checked below.
+            Require(patch.abNew.size() == 4 && patch.qwOffset + 4 <= cbData);
+            for (std::size_t k = 0; k < 4; ++k)
+                mayChange[patch.qwOffset + k] = true;
+            continue;
+        }
         Require(patch.nCookie >= 0 && std::size_t(patch.nCookie) < report.copies.size());
         const ExifCopyReport& copy = report.copies[std::size_t(patch.nCookie)];
         if (copy.result != ExifWriteResult::Written)
@@ -156,7 +180,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* pData, std::size_t cbD
         Require(std::memcmp(after.data() + patch.qwOffset, patch.abNew.data(), patch.abNew.size()) == 0);
         if (copy.szName[0] == 0)
             Require(patch.abNew.size() == 19 && std::memcmp(patch.abNew.data(), "2010:01:02 03:04:05", 19) == 0);
-        const bool bDigest = std::strcmp(copy.szWhere, "IPTC") == 0 && patch.abNew.size() == 16;
+        const bool bDigest = (std::strcmp(copy.szWhere, "IPTC") == 0 && patch.abNew.size() == 16) ||
+                             std::strcmp(copy.szName, "CreationTime") == 0 ||
+                             std::strcmp(copy.szName, "ModificationTime") == 0;  // binary movie times
         for (std::size_t k = 0; k < patch.abNew.size(); ++k) {
             const BYTE bOld = patch.abOld[k], bNew = patch.abNew[k];
             // An EXIF copy may hold blanks or zeros where the digits go; a text copy holds digits.
@@ -166,6 +192,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* pData, std::size_t cbD
     }
     for (std::size_t i = 0; i < cbData; ++i)
         Require(mayChange[i] || after[i] == pData[i]);
+    exif::ContainerLayout layoutAfter;
+    exif::MemoryByteSource src(after.data(), after.size());
+    exif::LocateContainer(src, layoutAfter);
+    for (const exif::ChecksumPlace& sum : before.checksums) {
+        if (!sum.bValid || !batch.files.back().AnyWritten())
+            continue;
+        bool bHolds = false;
+        for (const exif::ChecksumPlace& now : layoutAfter.checksums)
+            bHolds = bHolds || (now.qwCrcOffset == sum.qwCrcOffset && now.bValid);
+        Require(bHolds);
+    }
 
     return 0;
 }

@@ -92,6 +92,12 @@ int main(int argc, char** argv)
         Save(g_dir + "/camera-" + order + ".jpg", Jpeg(Camera(bMotorola).Build(), camera));
         Save(g_dir + "/small-" + order + ".jpg", Jpeg(Small(bMotorola)));
         Hostile(bMotorola, order);
+        // The same structures as TIFF files, and as an ORF and an RW2 header would start them.
+        Save(g_dir + "/camera-" + order + ".tif", Camera(bMotorola).Build());
+        Bytes orf = Small(bMotorola);
+        orf[2] = bMotorola ? 'O' : 'R';
+        orf[3] = bMotorola ? 'R' : 'O';
+        Save(g_dir + "/small-" + order + ".orf", orf);
     }
     Save(g_dir + "/empty.jpg", {});
     Save(g_dir + "/twelve.jpg", {0xFF, 0xD8, 0xFF, 0xE1, 0, 20, 'E', 'x', 'i', 'f', 0, 0, 'I', 'I'});
