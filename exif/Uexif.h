@@ -123,6 +123,11 @@ public:
     bool GetDateTime(FILETIME& ft) const;
     // The parse of one date slot.
     bool ParseDateTag(const ExifTagEntry& entry, FILETIME& ft) const;
+    // The own date of one of the three tags (0 DateTime, 1 DateTimeOriginal, 2 DateTimeDigitized):
+    // the tag's value when it parses; in a file without it, the container's time that moves
+    // with it (a video's creation time for DateTimeOriginal, its modification time for
+    // DateTime). False when the file holds neither.
+    bool GetTagDate(int nDate, FILETIME& ft) const;
 
     // Overwrites the 19-character date texts of every copy of the chosen tags in the file, in
     // place, and flushes them to the device; the file keeps its time stamp.
@@ -160,6 +165,10 @@ public:
 
     // Where the line for a tag number without a slot goes (standard output by default).
     void SetUnknownTagStream(std::FILE* pStream) { m_pUnknownTagStream = pStream; }
+    // For a shift: each movie time and creation-date text then moves by as much as its tag's own
+    // date moves (GetTagDate to the new time), keeping the differences between them, instead
+    // of taking the tag's new time; an unset movie time stays unset.
+    void SetShiftContainerTimes(bool bShift) { m_bShiftContainerTimes = bShift; }
 
 private:
     // Steps of Open.
@@ -249,7 +258,7 @@ private:
     void PlanContainerTimes(const FILETIME aftNew[3], const bool abWanted[3], TxFileRewrite& file,
                             ExifWriteReport& report) const;
     void PlanChecksums(TxFileRewrite& file) const;
-    bool ContainerDate(FILETIME& ft) const;
+    bool ContainerDate(int nDate, FILETIME& ft) const;
     void NoteContainerTimeWritten(const TxPatch& patch);
     void ListContainerTimes(std::vector<ExifDateListing>& out, bool bMain, const SYSTEMTIME& stMain) const;
     void ReadTextSegments(exif::ByteSource& src);
@@ -309,6 +318,7 @@ private:
     // Set when the file was read through a container reader (not the JPEG search).
     bool m_bContainer = false;
     exif::ContainerLayout m_layout;
+    bool m_bShiftContainerTimes = false;
     std::vector<std::string> m_textTimes;  // each text time's bytes as read ("" = unreadable)
     // A raw file's block holds only the stretches of its structure the walk needs (the IFDs and
     // the values they point to), each at its block position, packed in m_pExifData; a position

@@ -24,6 +24,7 @@ bool WriteDateBatch(std::vector<ExifDateJob>& jobs, const ExifBatchOptions& opti
             TX_LOG("Cannot read EXIF from %s", job.strPath.c_str());
             continue;
         }
+        pExif->SetShiftContainerTimes(job.bShiftContainerTimes);
         pExif->PlanDateTags(job.aftNew, job.abWanted, file, job.report);
         for (TxPatch patch : job.extraPatches) {
             patch.nCookie = -1;  // not a copy of a date: the report leaves it out

@@ -17,6 +17,9 @@ struct ExifDateJob {
     // After the flush, the file's last-write time becomes this (UTC); else the file keeps its
     // time stamp.
     bool bSetWriteTime = false;
+    // A shift: the file's movie times and date texts each move by their tag's step (see
+    // CExif::SetShiftContainerTimes) rather than all taking the tag's new time.
+    bool bShiftContainerTimes = false;
     FILETIME ftWriteUtc{};
     // More ranges of the file written with its dates (the time-zone offsets a shift rewrites);
     // each one's result is filled in.

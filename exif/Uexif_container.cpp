@@ -265,13 +265,31 @@ void CExif::PlanContainerTimes(const FILETIME aftNew[3], const bool abWanted[3],
         patch.nCookie = int(report.copies.size() - 1);
         file.patches.push_back(std::move(patch));
     };
+    // The new time of one field: the tag's, or for a shift its own moved by the tag's step.
+    FILETIME aftOwn[2] = {};
+    const bool abOwn[2] = {GetTagDate(0, aftOwn[0]), GetTagDate(1, aftOwn[1])};
+    auto newTime = [&](int nDate, bool bFieldRead, const FILETIME& ftField, FILETIME& ftNew) {
+        if (!m_bShiftContainerTimes) {
+            ftNew = aftNew[nDate];
+            return true;
+        }
+        if (!bFieldRead || !abOwn[nDate])
+            return false;
+        const std::int64_t nStep = std::int64_t(FileTimeToU64(aftNew[nDate])) - std::int64_t(FileTimeToU64(aftOwn[nDate]));
+        ftNew = U64ToFileTime(std::uint64_t(std::int64_t(FileTimeToU64(ftField)) + nStep));
+        return true;
+    };
     std::vector<BYTE> abNew;
+    FILETIME ftField{}, ftNew{};
     for (const exif::MovieTimeField& f : m_layout.movieTimes) {
         const int d = DateOfMovieTime(f);
         if (!abWanted[d] || (f.nBytes != 4 && f.nBytes != 8))
             continue;
+        const bool bRead = exif::MovieTimeToLocal(f.qwSeconds, ftField);
+        if (m_bShiftContainerTimes && !bRead)
+            continue;  // unset: nothing to shift
         abNew.clear();
-        const bool bBytes = exif::MovieTimeBytes(f, aftNew[d], abNew);
+        const bool bBytes = newTime(d, bRead, ftField, ftNew) && exif::MovieTimeBytes(f, ftNew, abNew);
         plan(d, f.szWhere, kMovieNames[d], f.qwOffset, MovieBytes(f), bBytes, abNew);
     }
     for (std::size_t k = 0; k < m_layout.textTimes.size(); ++k) {
@@ -281,7 +299,8 @@ void CExif::PlanContainerTimes(const FILETIME aftNew[3], const bool abWanted[3],
             continue;
         const std::string& text = m_textTimes[k];
         abNew.clear();
-        const bool bBytes = !text.empty() && exif::IsoTextTimeBytes(text, aftNew[d], abNew);
+        const bool bRead = !text.empty() && exif::IsoTextToLocal(text, ftField);
+        const bool bBytes = !text.empty() && newTime(d, bRead, ftField, ftNew) && exif::IsoTextTimeBytes(text, ftNew, abNew);
         plan(d, "Keys", f.szName, f.qwOffset, std::vector<BYTE>(text.begin(), text.end()), bBytes, abNew);
     }
 }
@@ -357,16 +376,17 @@ void CExif::NoteContainerTimeWritten(const TxPatch& patch)
             m_textTimes[k].assign(patch.abNew.begin(), patch.abNew.end());
 }
 
-// In a file without an EXIF date: the first creation date text, else the first creation time.
-// The text's digits are the local time where it was taken, as EXIF dates are.
-bool CExif::ContainerDate(FILETIME& ft) const
+// In a file without the EXIF date: the first date text that moves with the tag (nDate 1:
+// creation, 0: modification), else the first such movie time. The text's digits are the local
+// time where it was taken, as EXIF dates are.
+bool CExif::ContainerDate(int nDate, FILETIME& ft) const
 {
     for (std::size_t k = 0; k < m_layout.textTimes.size(); ++k)
-        if (DateOfTextTime(m_layout.textTimes[k]) == 1 && !m_textTimes[k].empty() &&
+        if (DateOfTextTime(m_layout.textTimes[k]) == nDate && !m_textTimes[k].empty() &&
             exif::IsoTextToLocal(m_textTimes[k], ft))
             return true;
     for (const exif::MovieTimeField& f : m_layout.movieTimes)
-        if (DateOfMovieTime(f) == 1 && exif::MovieTimeToLocal(f.qwSeconds, ft))
+        if (DateOfMovieTime(f) == nDate && exif::MovieTimeToLocal(f.qwSeconds, ft))
             return true;
     return false;
 }

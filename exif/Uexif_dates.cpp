@@ -83,7 +83,12 @@ bool CExif::ParseDateTag(const ExifTagEntry& entry, FILETIME& ft) const
 bool CExif::GetDateTime(FILETIME& ft) const
 {
     return ParseDateTag(m_aTags[exif::kDateSlots[1]], ft) || ParseDateTag(m_aTags[exif::kDateSlots[0]], ft) ||
-           ContainerDate(ft);
+           ContainerDate(1, ft);
+}
+
+bool CExif::GetTagDate(int nDate, FILETIME& ft) const
+{
+    return nDate >= 0 && nDate < 3 && (ParseDateTag(m_aTags[exif::kDateSlots[nDate]], ft) || ContainerDate(nDate, ft));
 }
 
 namespace {

@@ -179,6 +179,7 @@ TEST(CliShift, BadInputIsRefusedAndChangesNothing)
     struct Case {
         std::string args, message;
         bool bPhotoChanged;
+        std::string options = "";
     };
     const Case cases[] = {
         {"'+0:1:0 0:00' " + Quote(a), a + ": DateTime 2006:01:31 10:00:00 shifted gives a date that does not exist", false},
@@ -188,18 +189,22 @@ TEST(CliShift, BadInputIsRefusedAndChangesNothing)
         {"+1:00 /dev/null " + Quote(a), "/dev/null: not a regular file", true},
         {"+1:00 " + Quote(dir.Path("missing.jpg")) + " " + Quote(a), dir.Path("missing.jpg") + ": No such file", true},
         {"+1:00 " + Quote(noExif) + " " + Quote(a), noExif + ": no EXIF block", true},
-        {"+1:00 " + Quote(noDigitized) + " " + Quote(a), noDigitized + ": DateTimeDigitized not found", true},
+        {"+1:00 " + Quote(noDigitized) + " " + Quote(a), noDigitized + ": DateTimeDigitized not found", true,
+         "--datetime --original --digitized"},
     };
     for (const Case& test : cases) {
         SCOPED_TRACE(test.args);
         dir.Write("a.jpg", photo);
-        const CliRun run = Cli(dir, "shift -- " + test.args);
+        const CliRun run = Cli(dir, "shift " + test.options + " -- " + test.args);
         EXPECT_EQ(run.status, 1);
         EXPECT_NE(run.err.find(test.message), std::string::npos) << run.err;
         EXPECT_EQ(ReadAll(a) != photo, test.bPhotoChanged);
     }
-    // The file with a date missing still has its other dates shifted.
+    // The file with a date missing still has its other dates shifted; when no date was chosen,
+    // the dates a file has are shifted and the one it lacks is no fault.
     EXPECT_EQ(Cli(dir, "date " + Quote(noDigitized)).out, "2006:12:24 18:05:09\t" + noDigitized + "\n");
+    EXPECT_EQ(Cli(dir, "shift +1:00 " + Quote(noDigitized)).status, 0);
+    EXPECT_EQ(Cli(dir, "date " + Quote(noDigitized)).out, "2006:12:24 19:05:09\t" + noDigitized + "\n");
 }
 
 // A journal that cannot be written stops the command before any file changes.
@@ -267,4 +272,35 @@ TEST(CliShift, ZoneRewritesTheOffsetsAndMovesTheLocalDates)
     EXPECT_EQ(ReadAll(plain), before);
     for (const char* zone : {"+9:00", "+09:60", "+15:00", "09:00", "+09:00 ", ""})
         EXPECT_EQ(Cli(dir, "shift --zone '" + std::string(zone) + "' 0:00 " + Quote(plain)).status, 2) << zone;
+}
+
+// A video has no EXIF dates: its movie, track and media times shift instead, each by the step
+// from its own value (a track's creation time that differs from the movie's modification time
+// keeps differing), as exiftool reads them afterwards; undo puts every byte back.
+TEST(CliShift, AVideosTimesEachMoveByTheStep)
+{
+    if (!Have("exiftool"))
+        GTEST_SKIP() << "exiftool is not installed";
+    ScratchDir dir;
+    const Bytes original = ReadAll(std::string(VELMORA_EXIF_DATA) + "/QuickTime.mov");
+    const std::string video = dir.Write("clip.mov", original);
+    const auto times = [&] {
+        const std::string out = dir.Path("times.txt");
+        EXPECT_EQ(Shell("exiftool -s -s -s -api QuickTimeUTC -CreateDate -ModifyDate -Track1:TrackCreateDate "
+                        "-Track1:TrackModifyDate -Track2:MediaModifyDate " + Quote(video) + " > " + Quote(out)), 0);
+        const Bytes text = ReadAll(out);
+        return std::string(text.begin(), text.end());
+    };
+    const std::string before = times();
+    const CliRun run = Cli(dir, "shift +1:00 " + Quote(video));
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(before,
+              "2005:08:11 14:03:54+00:00\n2010:07:30 15:43:59+00:00\n2005:08:11 14:03:54+00:00\n"
+              "2005:08:11 14:03:54+00:00\n2005:08:11 14:03:54+00:00\n");
+    EXPECT_EQ(times(),
+              "2005:08:11 15:03:54+00:00\n2010:07:30 16:43:59+00:00\n2005:08:11 15:03:54+00:00\n"
+              "2005:08:11 15:03:54+00:00\n2005:08:11 15:03:54+00:00\n");
+    EXPECT_EQ(ReadAll(video).size(), original.size());
+    EXPECT_EQ(Cli(dir, "undo").status, 0);
+    EXPECT_EQ(ReadAll(video), original);
 }

@@ -23,6 +23,7 @@ constexpr DWORD kDateTags[3] = {0x0132, 0x9003, 0x9004};
 
 struct ShiftPlan {
     bool abWanted[3] = {};
+    bool bTagsChosen = false;  // else all three, each shifted where the file has it
     bool bFileTime = false;
     ShiftOffset offset;
     ShiftZone zone;  // --zone
@@ -46,12 +47,14 @@ bool PlanShift(const std::string& strPath, const ShiftPlan& plan, ExifDateJob& j
     }
     for (int k = 0; k < 3; ++k) {
         const ExifTagEntry* pTag = pExif->FindTag(kDateTags[k]);
-        abHave[k] = pTag != nullptr && pTag->bPresent && pExif->ParseDateTag(*pTag, aftOld[k]);
+        // A video without EXIF dates shifts its creation and modification times.
+        abHave[k] = pExif->GetTagDate(k, aftOld[k]);
         if (!plan.abWanted[k])
             continue;
         if (!abHave[k]) {
-            strMissing += std::string(strMissing.empty() ? "" : ", ") + kDateTagNames[k] +
-                          (pTag != nullptr && pTag->bPresent ? " holds no date" : " not found");
+            if (plan.bTagsChosen)
+                strMissing += std::string(strMissing.empty() ? "" : ", ") + kDateTagNames[k] +
+                              (pTag != nullptr && pTag->bPresent ? " holds no date" : " not found");
             continue;
         }
         job.aftNew[k] = aftOld[k];
@@ -66,6 +69,8 @@ bool PlanShift(const std::string& strPath, const ShiftPlan& plan, ExifDateJob& j
                    " -> " + FormatDateText(job.aftNew[k]);
     }
     strLine += strZones;
+    if (!plan.bTagsChosen && !abHave[0] && !abHave[1] && !abHave[2])
+        strMissing = "no date to shift";
     if (!strMissing.empty()) {
         std::fprintf(stderr, "%s: %s\n", strPath.c_str(), strMissing.c_str());
         bAllFound = false;
@@ -83,6 +88,7 @@ bool PlanShift(const std::string& strPath, const ShiftPlan& plan, ExifDateJob& j
         }
     }
     job.strPath = strPath;
+    job.bShiftContainerTimes = true;
     return job.abWanted[0] || job.abWanted[1] || job.abWanted[2];
 }
 
@@ -139,6 +145,7 @@ int CommandShift(int argc, char** argv)
             return kExitUsage;
         }
     }
+    plan.bTagsChosen = plan.abWanted[0] || plan.abWanted[1] || plan.abWanted[2];
     AllDateTagsUnlessChosen(plan.abWanted);
     if (i >= argc || !ParseShiftOffset(argv[i], plan.offset)) {
         std::fprintf(stderr, "velmora-cli shift: give the shift as [+|-][[Y:]M:D ]H:M[:S], such as +1:00 or "
