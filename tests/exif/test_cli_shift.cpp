@@ -286,7 +286,7 @@ TEST(CliShift, AVideosTimesEachMoveByTheStep)
     const std::string video = dir.Write("clip.mov", original);
     const auto times = [&] {
         const std::string out = dir.Path("times.txt");
-        EXPECT_EQ(Shell("exiftool -s -s -s -api QuickTimeUTC -CreateDate -ModifyDate -Track1:TrackCreateDate "
+        EXPECT_EQ(Shell("TZ=UTC exiftool -s -s -s -api QuickTimeUTC -CreateDate -ModifyDate -Track1:TrackCreateDate "
                         "-Track1:TrackModifyDate -Track2:MediaModifyDate " + Quote(video) + " > " + Quote(out)), 0);
         const Bytes text = ReadAll(out);
         return std::string(text.begin(), text.end());
