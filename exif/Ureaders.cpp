@@ -1,7 +1,7 @@
 // Telling a container by its first bytes, and handing it to its reader.
 #include "exif/Ureaders.h"
 
-#include "exif/Ucrc32.h"
+#include "tx/UTxCrc32.h"
 #include "exif/Uisomedia.h"
 
 #include <algorithm>
@@ -69,7 +69,7 @@ bool CrcOfStretch(ByteSource& src, std::uint64_t qwOffset, std::uint64_t qwLengt
             return false;
         if (overlay)
             overlay(qwOffset + qwDone, piece.data(), cb);
-        crc = Crc32(crc, piece.data(), cb);
+        crc = tx::Crc32(crc, piece.data(), cb);
         qwDone += cb;
     }
     return true;

@@ -2,6 +2,8 @@
 // together, pruning.
 #include "UTxJournal.h"
 
+#include "UTxCrc32.h"
+
 #include "../platform/userfolders.h"
 #include "../platform/winerror.h"
 #include "../platform/winfile.h"
@@ -19,23 +21,8 @@ constexpr std::size_t kFrameTail = 4;           // CRC-32
 constexpr std::uint32_t kMaxPayload = 1u << 30;  // a larger length is damage
 constexpr int kAppendTries = 5;
 
-std::uint32_t Crc32(const BYTE* p, std::size_t n)
-{
-    static const std::array<std::uint32_t, 256> table = [] {
-        std::array<std::uint32_t, 256> t{};
-        for (std::uint32_t i = 0; i < 256; ++i) {
-            std::uint32_t c = i;
-            for (int k = 0; k < 8; ++k)
-                c = (c & 1) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
-            t[i] = c;
-        }
-        return t;
-    }();
-    std::uint32_t crc = 0xFFFFFFFFu;
-    for (std::size_t i = 0; i < n; ++i)
-        crc = table[(crc ^ p[i]) & 0xFF] ^ (crc >> 8);
-    return crc ^ 0xFFFFFFFFu;
-}
+// The checksum of a record's length and payload.
+std::uint32_t Crc32(const BYTE* p, std::size_t n) { return tx::Crc32(0, p, n); }
 
 class Writer {
 public:

@@ -7,6 +7,7 @@
 // the XMP and IPTC part is left out.
 //   bench_exif [--files N] [--image-mb M] [--dir FOLDER] [--kind jpeg|raw]
 #include "BenchFiles.h"
+#include "BenchRun.h"
 #include "BenchMemory.h"
 #include "exif/Uexif.h"
 #include "exif/Uexif_batch.h"
@@ -26,52 +27,9 @@
 #include <string>
 #include <vector>
 
+using namespace bench;
+
 namespace {
-
-using Clock = std::chrono::steady_clock;
-
-double Seconds(Clock::time_point start) { return std::chrono::duration<double>(Clock::now() - start).count(); }
-
-// Runs a shell command; returns its standard output's line count, or -1 when it failed.
-int RunLines(const std::string& command, double& seconds)
-{
-    const auto start = Clock::now();
-    FILE* pipe = popen(command.c_str(), "r");
-    if (!pipe)
-        return -1;
-    int nLines = 0;
-    char buffer[4096];
-    while (std::fgets(buffer, sizeof(buffer), pipe))
-        ++nLines;
-    const int status = pclose(pipe);
-    seconds = Seconds(start);
-    return status == 0 ? nLines : -1;
-}
-
-bool Installed(const char* pszTool)
-{
-    return std::system((std::string("command -v ") + pszTool + " >/dev/null 2>&1").c_str()) == 0;
-}
-
-std::string ArgFile(const std::string& folder, const std::vector<std::string>& paths)
-{
-    const std::string list = folder + "/files.txt";
-    std::ofstream f(list);
-    for (const std::string& p : paths)
-        f << p << '\n';
-    return list;
-}
-
-void Report(const char* pszWhat, int nOk, int nFiles, double seconds)
-{
-    std::printf("  %-52s %6.3f s  %8.1f files/s  (%d/%d ok)\n", pszWhat, seconds, nFiles / seconds, nOk, nFiles);
-}
-
-void Ratio(const char* pszWhat, double other, double ours, double target)
-{
-    std::printf("  %-52s %7.1fx  (target %gx: %s)\n", pszWhat, other / ours, target,
-                other / ours >= target ? "met" : "NOT met");
-}
 
 struct OpenMemory {
     std::size_t peak, held;
@@ -108,11 +66,7 @@ int main(int argc, char** argv)
         else if (!std::strcmp(argv[i], "--kind"))
             bRaw = !std::strcmp(argv[i + 1], "raw");
     }
-    if (folder.empty()) {
-        std::random_device rd;
-        folder = (std::filesystem::temp_directory_path() / ("velmora-bench-exif-" + std::to_string(rd()))).string();
-    }
-    std::filesystem::create_directories(folder);
+    folder = BenchFolder(folder, "velmora-bench-exif-");
 
     auto start = Clock::now();
     const std::size_t cbImage = std::size_t(imageMb * 1024 * 1024);
@@ -134,14 +88,7 @@ int main(int argc, char** argv)
     const double ourRead = Seconds(start);
     Report("CExif Open + GetDateTime", nOk, nFiles, ourRead);
     start = Clock::now();
-    nOk = 0;
-    std::vector<char> chunk(64 * 1024);
-    for (const std::string& p : paths) {
-        const int hFile = open(p.c_str(), O_RDONLY | O_CLOEXEC);
-        nOk += hFile >= 0 && read(hFile, chunk.data(), chunk.size()) > 0;
-        if (hFile >= 0)
-            close(hFile);
-    }
+    nOk = BareReads(paths);
     const double bareRead = Seconds(start);
     Report("bare open, read of 64 KiB, close", nOk, nFiles, bareRead);
     double cliRead = 0;

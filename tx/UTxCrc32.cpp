@@ -1,8 +1,8 @@
-#include "exif/Ucrc32.h"
+#include "UTxCrc32.h"
 
 #include <array>
 
-namespace exif {
+namespace tx {
 
 namespace {
 
@@ -30,4 +30,4 @@ std::uint32_t Crc32(std::uint32_t crc, const void* pData, std::size_t cb)
     return ~c;
 }
 
-}  // namespace exif
+}  // namespace tx

@@ -5,9 +5,9 @@
 #include <cstddef>
 #include <cstdint>
 
-namespace exif {
+namespace tx {
 
 // Continues a CRC over more bytes: start with 0, pass the previous result on.
 std::uint32_t Crc32(std::uint32_t crc, const void* pData, std::size_t cb);
 
-}  // namespace exif
+}  // namespace tx
