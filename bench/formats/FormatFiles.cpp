@@ -56,7 +56,7 @@ std::vector<std::string> MakeRawFiles(const std::string& folder, int nFiles, std
     for (int k = 0; k < 2; ++k) {
         const std::string tmpl = folder + "/template_" + endian[k] + ".tif";
         Run("convert -size 320x240 gradient:gray20-gray80 -depth 16 -endian " + std::string(endian[k]) + " '" + tmpl + "'");
-        Run("exiftool -q -overwrite_original -DateTime='2019:05:06 07:08:09' -DateTimeOriginal='2019:05:06 07:08:09' "
+        Run("exiftool -q -overwrite_original -ModifyDate='2019:05:06 07:08:09' -DateTimeOriginal='2019:05:06 07:08:09' "
             "-CreateDate='2019:05:06 07:08:09' '" + tmpl + "'");
         templates[k] = ReadAll(tmpl);
         std::remove(tmpl.c_str());

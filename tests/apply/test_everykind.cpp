@@ -33,7 +33,7 @@ TEST_F(ApplyFixture, EveryKindOfACardIsListedDatedShiftedAppliedAndPreviewedToge
 {
     std::filesystem::create_directories(Photos());
     const std::string p = Photos() + "/";
-    const std::string dates = "-DateTime='2019:05:06 07:08:09' -DateTimeOriginal='2019:05:06 07:08:09' "
+    const std::string dates = "-ModifyDate='2019:05:06 07:08:09' -DateTimeOriginal='2019:05:06 07:08:09' "
                               "-CreateDate='2019:05:06 07:08:09'";
     const std::string commands[] = {
         "convert -size 64x48 xc:red '" + p + "a.jpg' && exiftool -q -overwrite_original " + dates + " '" + p + "a.jpg'",
