@@ -13,7 +13,9 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <iterator>
 #include <memory>
+#include <vector>
 
 namespace {
 
@@ -57,6 +59,9 @@ TEST_F(ApplyFixture, EveryKindOfACardIsListedDatedShiftedAppliedAndPreviewedToge
     SystemTimeToFileTime(&stVideo, &ftVideoUtc);
     FileTimeToLocalFileTime(&ftVideoUtc, &ftVideo);
 
+    std::vector<std::uintmax_t> sizes;
+    for (const char* name : names)
+        sizes.push_back(std::filesystem::file_size(PathOf(name)));
     WriteSettings();
     TFormMain& form = Open();
     form.EditMask->setText("*.jpg;*.png;*.webp;*.heic;*.tif;*.cr2;*.mp4;*.rw2");
@@ -78,8 +83,10 @@ TEST_F(ApplyFixture, EveryKindOfACardIsListedDatedShiftedAppliedAndPreviewedToge
     form.ButtonApply->click();
     ASSERT_EQ(s_messages.size(), 1u) << "only the warning before EXIF is written";
     ExpectMessage(s_messages[0], 33, 20, MsgButtons::OkCancel, MsgIcon::Exclamation);
-    for (const char* name : names) {
+    for (std::size_t k = 0; k < std::size(names); ++k) {
+        const char* name = names[k];
         SCOPED_TRACE(name);
+        EXPECT_EQ(std::filesystem::file_size(PathOf(name)), sizes[k]) << "rewritten in place";
         const bool bVideo = std::string(name) == "g.mp4";
         FILETIME ftExpected = bVideo ? ftVideo : Local(2019, 5, 6, 7, 8, 9);
         ftExpected = U64ToFileTime(FileTimeToU64(ftExpected) + 3600ull * 10'000'000ull);

@@ -166,6 +166,8 @@ TEST(Containers, RealFilesAreReadAndRewrittenInPlace)
         {"Nikon_D1X.webp", "2003:08:06 18:04:34", 3},
         {"Issue_473_Java_.webp", "2018:08:27 12:20:23", 3},
         {"Issue_247-1.nef", "2010:03:01 21:50:21", 3},
+        // CMT1 and CMT2 and the eighteen movie, track and media times of a Canon CR3.
+        {"CanonRaw.cr3", "2018:02:21 12:08:56", 21},
     };
     ScratchDir dir;
     for (const auto& c : cases) {
@@ -175,7 +177,7 @@ TEST(Containers, RealFilesAreReadAndRewrittenInPlace)
         const Write w = WriteTwiceAndCheck(path);
         EXPECT_TRUE(w.bOpened);
         EXPECT_EQ(w.Written(), c.copies);
-        EXPECT_EQ(Exiftool("-q -s3 -ModifyDate '" + path + "'"), kNew + "\n");
+        EXPECT_EQ(Exiftool("-q -s3 -EXIF:ModifyDate '" + path + "'"), kNew + "\n");
         EXPECT_EQ(DateOf(path), kNew);
     }
 }
