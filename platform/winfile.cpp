@@ -100,7 +100,7 @@ bool ValidPath(const char* pszPath)
 
 }  // namespace
 
-int FileOpen(const char* pszPath, FileOpenMode mode)
+int FileOpen(const char* pszPath, FileOpenMode mode, std::uint64_t* pqwSize)
 {
     if (!ValidPath(pszPath))
         return INVALID_FILE_HANDLE;
@@ -122,9 +122,8 @@ int FileOpen(const char* pszPath, FileOpenMode mode)
         errno = S_ISDIR(st.st_mode) ? EISDIR : EINVAL;
         return INVALID_FILE_HANDLE;
     }
-    const int flags = fcntl(hFile, F_GETFL);
-    if (flags >= 0)
-        fcntl(hFile, F_SETFL, flags & ~O_NONBLOCK);
+    // Blocking again; of the flags F_SETFL changes only O_APPEND was asked for.
+    fcntl(hFile, F_SETFL, params.flags & O_APPEND);
     if (params.lock != 0 && !TakeLock(hFile, params.lock)) {
         // Only a conflicting lock refuses the open; a file system without locks is served.
         if (errno == EWOULDBLOCK || errno == EINTR) {
@@ -138,6 +137,8 @@ int FileOpen(const char* pszPath, FileOpenMode mode)
         CloseKeepingError(hFile);
         return INVALID_FILE_HANDLE;
     }
+    if (pqwSize)
+        *pqwSize = params.bTruncate ? 0 : static_cast<std::uint64_t>(st.st_size);
     return hFile;
 }
 

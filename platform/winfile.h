@@ -22,7 +22,7 @@ enum class FileOpenMode {
 // Returns a handle or INVALID_FILE_HANDLE. A folder is refused (EISDIR). Exclusive modes take
 // a non-blocking flock; a file locked by another writer (or, for exclusive modes, reader) is
 // refused with EWOULDBLOCK.
-int FileOpen(const char* pszPath, FileOpenMode mode);
+int FileOpen(const char* pszPath, FileOpenMode mode, std::uint64_t* pqwSize = nullptr);
 void FileClose(int hFile);
 bool FileRead(int hFile, void* pBuffer, std::uint32_t dwCount, std::uint32_t* pdwRead);
 bool FileWrite(int hFile, const void* pBuffer, std::uint32_t dwCount, std::uint32_t* pdwWritten);

@@ -19,19 +19,10 @@ TxFile::TxFile(const char* pszPath, bool bReadOnly, bool bCreate)
     const FileOpenMode mode = bReadOnly ? FileOpenMode::ReadExisting
                               : bCreate ? FileOpenMode::ReadWriteCreate
                                         : FileOpenMode::ReadWriteExisting;
-    m_hFile = FileOpen(m_strFileName.Text(), mode);
+    std::uint64_t qwSize = 0;  // as the open found it
+    m_hFile = FileOpen(m_strFileName.Text(), mode, &qwSize);
     if (m_hFile == INVALID_FILE_HANDLE) {
         TX_LOG("TxFile::TxFile: File %s could not be open", m_strFileName.Text());
-        ThrowLastError(false);
-        return;
-    }
-    std::uint64_t qwSize = 0;
-    if (!FileGetSize(m_hFile, &qwSize)) {
-        TX_LOG("TxFile::TxFile: GetFileSize() failed by %s", m_strFileName.Text());
-        const int saved = errno;
-        FileClose(m_hFile);  // the destructor does not run after a raise here
-        m_hFile = INVALID_FILE_HANDLE;
-        errno = saved;
         ThrowLastError(false);
         return;
     }
@@ -75,6 +66,7 @@ void TxFile::Read(void* pBuffer, DWORD dwCount, DWORD* pdwBytesRead)
     std::uint32_t dwRead = 0;
     if (!FileRead(m_hFile, pBuffer, dwCount, &dwRead)) {
         TX_LOG("TxFile::Read: ReadFile() failed by %s", m_strFileName.Text());
+        m_dwCurrentPos = kPositionUnknown;  // part may have been read: the next Seek moves
         ThrowLastError(false);
         return;
     }
@@ -102,6 +94,7 @@ void TxFile::Write(const void* pBuffer, DWORD dwCount)
     std::uint32_t dwWasWritten = 0;
     if (!FileWrite(m_hFile, pBuffer, dwCount, &dwWasWritten)) {
         TX_LOG("TxFile::Write: WriteFile() failed by %s", m_strFileName.Text());
+        m_dwCurrentPos = kPositionUnknown;
         ThrowLastError(false);
         return;
     }
@@ -126,9 +119,11 @@ void TxFile::Seek(DWORD dwPos)
                m_strFileName.Text(), static_cast<int>(dwPos), static_cast<int>(m_dwCurrentSize));
         ThrowCatalogueMessage(TXMSG_SEEK_ERROR, m_strFileName.Text());
     }
+    if (dwPos == m_dwCurrentPos && m_dwCurrentPos != kPositionUnknown)
+        return;  // the file is there already (it opens at 0; reads and seeks keep the count)
     std::uint64_t qwNewPos = 0;
     if (!FileSeek(m_hFile, dwPos, &qwNewPos)) {
-        m_dwCurrentPos = 0xFFFFFFFFu;
+        m_dwCurrentPos = kPositionUnknown;
         TX_LOG("TxFile::Seek: SetFilePointer() failed by %s dwPos=%d, m_dwCurrentSize=%d",
                m_strFileName.Text(), static_cast<int>(dwPos), static_cast<int>(m_dwCurrentSize));
         ThrowLastError(false);

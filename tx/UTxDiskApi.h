@@ -31,6 +31,9 @@ private:
     int m_hFile = INVALID_FILE_HANDLE;
     bool m_bReadOnly = false;
     bool m_bOpen = false;
+    // Where the file's offset stands (a Seek there moves nothing), or kPositionUnknown after a
+    // failed read, write or seek.
+    static constexpr DWORD kPositionUnknown = 0xFFFFFFFFu;
     DWORD m_dwCurrentPos = 0;
     DWORD m_dwCurrentSize = 0;
     TxString m_strFileName;
