@@ -3,9 +3,8 @@
 // they are installed; the rewrite again on 200 of them whose dates are copied into XMP and
 // IPTC; velmora-cli shift of the three dates, undo journal included, beside jhead -ta and
 // exiftool -AllDates+=; then the memory one Open holds, for files of every size.
-// With --kind raw the files are raw files (TIFF structures followed by their image data) and
-// the XMP and IPTC part is left out.
-//   bench_exif [--files N] [--image-mb M] [--dir FOLDER] [--kind jpeg|raw]
+// (Raw files and videos: bench_formats.)
+//   bench_exif [--files N] [--image-mb M] [--dir FOLDER]
 #include "BenchFiles.h"
 #include "BenchRun.h"
 #include "BenchMemory.h"
@@ -55,7 +54,6 @@ int main(int argc, char** argv)
     int nFiles = 1000;
     double imageMb = 3;
     std::string folder;
-    bool bRaw = false;
     for (int i = 1; i + 1 < argc; i += 2) {
         if (!std::strcmp(argv[i], "--files"))
             nFiles = std::atoi(argv[i + 1]);
@@ -63,17 +61,14 @@ int main(int argc, char** argv)
             imageMb = std::atof(argv[i + 1]);
         else if (!std::strcmp(argv[i], "--dir"))
             folder = argv[i + 1];
-        else if (!std::strcmp(argv[i], "--kind"))
-            bRaw = !std::strcmp(argv[i + 1], "raw");
     }
     folder = BenchFolder(folder, "velmora-bench-exif-");
 
     auto start = Clock::now();
     const std::size_t cbImage = std::size_t(imageMb * 1024 * 1024);
-    const std::vector<std::string> paths =
-        bRaw ? MakeRawFiles(folder, nFiles, cbImage) : MakeCameraFiles(folder, nFiles, cbImage);
-    std::printf("%d %s files of %.1f MB image data each in %s (made in %.1f s)\n\n", nFiles, bRaw ? "raw" : "JPEG",
-                imageMb, folder.c_str(), Seconds(start));
+    const std::vector<std::string> paths = MakeCameraFiles(folder, nFiles, cbImage);
+    std::printf("%d files of %.1f MB image data each in %s (made in %.1f s)\n\n", nFiles, imageMb, folder.c_str(),
+                Seconds(start));
     const std::string list = ArgFile(folder, paths);
 
     std::printf("Reading the picture date:\n");
@@ -151,7 +146,7 @@ int main(int argc, char** argv)
     const double journalBytes = double(std::filesystem::file_size(folder + "/state/velmora/journal", journalError));
     std::printf("  %-52s %6.0f bytes per file\n", "undo journal", journalError ? 0.0 : journalBytes / nFiles);
     double jheadWrite = 0;
-    const bool bJhead = !bRaw && Installed("jhead");  // jhead reads JPEG files only
+    const bool bJhead = Installed("jhead");
     if (bJhead) {
         nOk = RunLines("xargs -a '" + list + "' -d '\\n' jhead -q -ta+1:00", jheadWrite) >= 0 ? nFiles : 0;
         Report("jhead -ta+1:00 (one process)", nOk, nFiles, jheadWrite);
@@ -164,7 +159,7 @@ int main(int argc, char** argv)
     // The same write on files whose dates are copied into XMP and IPTC (with its digest): the
     // copies move too. The copies are added by exiftool (not timed), to the first files.
     double ourTextWrite = 0, exiftoolTextWrite = 0;
-    if (bExiftool && !bRaw) {
+    if (bExiftool) {
         std::printf("\nRewriting the three date tags with their XMP and IPTC copies:\n");
         const std::vector<std::string> textPaths(paths.begin(), paths.begin() + std::min<std::size_t>(paths.size(), 200));
         const std::string textList = ArgFile(folder, textPaths);
@@ -196,10 +191,7 @@ int main(int argc, char** argv)
     }
 
     std::printf("\nRatios (their time / ours, same files, same run):\n");
-    if (bRaw)
-        Ratio("reading: bare read / CExif (target: ours within 1.5x)", bareRead * 1.5, ourRead, 1);
-    else
-        Ratio("reading: bare read / CExif (target: ours within 1.25x)", bareRead * 1.25, ourRead, 1);
+    Ratio("reading: bare read / CExif (target: ours within 1.25x)", bareRead * 1.25, ourRead, 1);
     if (bJhead) {
         Ratio("rewriting: jhead / WriteDateBatch", jheadWrite, ourWrite, 20);
         Ratio("shifting: jhead -ta+1:00 / velmora-cli shift", jheadWrite, cliShift, 20);
@@ -213,10 +205,9 @@ int main(int argc, char** argv)
         Ratio("reading: exiv2 / velmora-cli", exiv2Read, cliRead, 2);
     }
     if (bExiftool) {
-        Ratio("rewriting: exiftool / CExif", exiftoolWrite, ourWrite, bRaw ? 20 : 50);
+        Ratio("rewriting: exiftool / CExif", exiftoolWrite, ourWrite, 50);
         Ratio("shifting: exiftool -AllDates+=1 / velmora-cli shift", exiftoolWrite, cliShift, 50);
-        if (!bRaw)
-            Ratio("rewriting with XMP and IPTC: exiftool / WriteDateBatch", exiftoolTextWrite, ourTextWrite, 20);
+        Ratio("rewriting with XMP and IPTC: exiftool / WriteDateBatch", exiftoolTextWrite, ourTextWrite, 20);
     }
 
     std::printf("\nMemory one Open allocates (the object's own %zu-byte tag table aside):\n", sizeof(CExif));

@@ -94,19 +94,6 @@ std::vector<std::string> MakeCameraFiles(const std::string& folder, int nFiles, 
     return paths;
 }
 
-std::vector<std::string> MakeRawFiles(const std::string& folder, int nFiles, std::size_t cbImage)
-{
-    const Bytes& body = ImageData(cbImage);
-    std::vector<std::string> paths;
-    for (int i = 0; i < nFiles; ++i) {
-        char szName[32];
-        std::snprintf(szName, sizeof(szName), "/IMG_%04d.DNG", i);
-        paths.push_back(folder + szName);
-        WriteFile(paths.back(), CameraTiff(i), body);
-    }
-    return paths;
-}
-
 std::string MakeLargeFile(const std::string& folder, std::size_t cbTotal, bool bWithExif)
 {
     Bytes head = bWithExif ? Head(CameraTiff(0)) : Bytes{0xFF, 0xD8, 0xFF, 0xDB, 0x00, 0x43};

@@ -1,4 +1,4 @@
-// Camera-like JPEG and raw files for the benchmark.
+// Camera-like JPEG files for the benchmark.
 #pragma once
 
 #include <cstddef>
@@ -9,9 +9,6 @@
 // Interoperability IFD, thumbnail IFD1 with its thumbnail) followed by cbImage bytes of image
 // data. Each file has its own dates. Returns the paths.
 std::vector<std::string> MakeCameraFiles(const std::string& folder, int nFiles, std::size_t cbImage);
-// The same TIFF structures as raw files (DNG-like: the structure at the file's start, the
-// image data after it).
-std::vector<std::string> MakeRawFiles(const std::string& folder, int nFiles, std::size_t cbImage);
 
 // One file of cbTotal bytes: with the EXIF block at its start, or with no EXIF block at all
 // (a JPEG whose search must go through the whole file).
