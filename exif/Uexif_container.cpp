@@ -97,12 +97,9 @@ int DateOfTextTime(const exif::TextTimeField& f) { return std::clamp(f.nDate, 0,
 // A local time as an EXIF date text, and the digits of it, for the listing.
 bool LocalText(const FILETIME& ft, std::string& text, exif::DateDigits& digits)
 {
-    SYSTEMTIME st{};
-    if (!FileTimeToSystemTime(&ft, &st) || st.wYear > 9999)
-        return false;
     char sz[20];
-    std::snprintf(sz, sizeof(sz), "%.4d:%.2d:%.2d %.2d:%.2d:%.2d", st.wYear % 10000, st.wMonth % 100, st.wDay % 100,
-                  st.wHour % 100, st.wMinute % 100, st.wSecond % 100);
+    if (!exif::ExifDateText(ft, sz))
+        return false;
     text = sz;
     return exif::ReadExifDate(text, digits);
 }

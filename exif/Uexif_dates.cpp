@@ -3,6 +3,7 @@
 
 #include "exif/Uexif_tags.h"
 #include "exif/Uexif_textcopies.h"
+#include "exif/Utextdate.h"
 #include "platform/wintime.h"
 #include "tx/UTxBase.h"
 #include "tx/UTxDiskApi.h"
@@ -93,17 +94,6 @@ bool CExif::GetTagDate(int nDate, FILETIME& ft) const
 
 namespace {
 
-// The 19-character date text of a time; false for a time outside years 1601 to 9999.
-bool DateText(const FILETIME& ft, char (&szText)[20])
-{
-    SYSTEMTIME st{};
-    if (!FileTimeToSystemTime(&ft, &st) || st.wYear > 9999)
-        return false;
-    std::snprintf(szText, sizeof(szText), "%.4d:%.2d:%.2d %.2d:%.2d:%.2d", st.wYear % 10000,
-                  st.wMonth % 100, st.wDay % 100, st.wHour % 100, st.wMinute % 100, st.wSecond % 100);
-    return true;
-}
-
 ExifWriteResult ResultOf(const TxPatch& patch, TxFileRewrite::Outcome outcome)
 {
     using Outcome = TxFileRewrite::Outcome;
@@ -144,7 +134,7 @@ void CExif::PlanDateTags(const FILETIME aftNew[3], const bool abWanted[3], TxFil
     file.strPath = m_strFileName.Text();
     char aszText[3][20] = {};
     for (int d = 0; d < 3; ++d) {
-        if (abWanted[d] && !DateText(aftNew[d], aszText[d])) {
+        if (abWanted[d] && !exif::ExifDateText(aftNew[d], aszText[d])) {
             TX_LOG("No date text for this time, nothing written to %s", m_strFileName.Text());
             for (int k = 0; k < 3; ++k)
                 if (abWanted[k])

@@ -1,8 +1,10 @@
 // Date texts of XMP and IPTC: reading their shape, and rewriting their digits.
 #include "exif/Utextdate.h"
 
+#include "platform/wintime.h"
 #include "tx/UTxRewrite.h"
 
+#include <cstdio>
 #include <cstring>
 
 namespace exif {
@@ -97,6 +99,16 @@ bool ReadIptcTime(std::string_view text, DateDigits& digits)
     if (text.size() != 6 && !Zone(text, 6, false))
         return false;
     digits = d;
+    return true;
+}
+
+bool ExifDateText(const FILETIME& ft, char (&szText)[20])
+{
+    SYSTEMTIME st{};
+    if (!FileTimeToSystemTime(&ft, &st) || st.wYear > 9999)
+        return false;
+    std::snprintf(szText, sizeof(szText), "%.4d:%.2d:%.2d %.2d:%.2d:%.2d", st.wYear % 10000,
+                  st.wMonth % 100, st.wDay % 100, st.wHour % 100, st.wMinute % 100, st.wSecond % 100);
     return true;
 }
 

@@ -34,6 +34,9 @@ bool ReadIptcDate(std::string_view text, DateDigits& digits);
 bool ReadIptcTime(std::string_view text, DateDigits& digits);
 // EXIF: YYYY:MM:DD HH:MM:SS.
 bool ReadExifDate(std::string_view text, DateDigits& digits);
+// The 19-character EXIF date text of a time ("YYYY:MM:DD HH:MM:SS"); false for a time outside
+// years 1601 to 9999.
+bool ExifDateText(const FILETIME& ft, char (&szText)[20]);
 
 // The text with the digits of the fields it holds set from the time.
 std::string PutDigits(std::string_view text, const DateDigits& digits, const SYSTEMTIME& st);
