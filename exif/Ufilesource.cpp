@@ -13,14 +13,10 @@ FileSource::~FileSource() { Close(); }
 bool FileSource::Open(const char* pszPath)
 {
     Close();
-    const int hFile = FileOpen(pszPath, FileOpenMode::ReadExisting);
+    std::uint64_t qwSize = 0;
+    const int hFile = FileOpen(pszPath, FileOpenMode::ReadExisting, &qwSize);
     if (hFile == INVALID_FILE_HANDLE)
         return false;
-    std::uint64_t qwSize = 0;
-    if (!FileGetSize(hFile, &qwSize)) {
-        FileClose(hFile);
-        return false;
-    }
     m_hFile = hFile;
     m_qwSize = qwSize;
     return true;

@@ -1,6 +1,7 @@
 // The APP13 reader: Photoshop image resources, the IPTC record's date datasets, the digest.
 #include "exif/Uiptc.h"
 
+#include "exif/Ubytes.h"
 #include "exif/Umd5.h"
 #include "tx/UTxRewrite.h"
 #include "tx/UTxUtils.h"
@@ -15,9 +16,6 @@ namespace {
 
 constexpr WORD kIptcRecord = 0x0404;
 constexpr WORD kIptcDigest = 0x0425;
-
-DWORD Be16(const BYTE* p) { return DWORD(p[0]) << 8 | p[1]; }
-DWORD Be32(const BYTE* p) { return DWORD(p[0]) << 24 | DWORD(p[1]) << 16 | DWORD(p[2]) << 8 | p[3]; }
 
 // The datasets of one instant: the date's and the time's, each possibly repeated.
 struct Instant {
